@@ -1,0 +1,35 @@
+# add_unit_test(NAME <name> SOURCES <files...> LIBS <targets...> [GUI])
+#
+# The one way a test joins the build: a GoogleTest executable registered with
+# ctest. GUI tests run against Qt's offscreen platform, so no display is needed.
+find_package(GTest REQUIRED)
+
+function(add_unit_test)
+  cmake_parse_arguments(T "GUI" "NAME" "SOURCES;LIBS" ${ARGN})
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+  set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  add_test(NAME ${T_NAME} COMMAND ${T_NAME})
+  set(env "TOBRIK_BIN_DIR=${CMAKE_BINARY_DIR}/bin" "TOBRIK_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+  if(T_GUI)
+    list(APPEND env "QT_QPA_PLATFORM=offscreen")
+  endif()
+  set_tests_properties(${T_NAME} PROPERTIES ENVIRONMENT "${env}" TIMEOUT 300)
+endfunction()
+
+# add_unit_tests_in_dir(LIBS <targets...> [GUI])
+#
+# Registers every *_test.cpp of the calling folder as its own test executable.
+function(add_unit_tests_in_dir)
+  cmake_parse_arguments(D "GUI" "" "LIBS" ${ARGN})
+  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
+  file(GLOB helpers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/support/*.cpp)
+  foreach(src IN LISTS srcs)
+    get_filename_component(name ${src} NAME_WE)
+    if(D_GUI)
+      add_unit_test(NAME ${name} SOURCES ${src} ${helpers} LIBS ${D_LIBS} GUI)
+    else()
+      add_unit_test(NAME ${name} SOURCES ${src} ${helpers} LIBS ${D_LIBS})
+    endif()
+  endforeach()
+endfunction()
