@@ -1,0 +1,87 @@
+#include "framework/core/TextInputStream.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace fw {
+namespace {
+constexpr size_t kBlock = 1 << 16;
+}
+
+std::unique_ptr<TextInputStream> TextInputStream::Open(const String& path) {
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat st;
+  if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    close(fd);
+    return nullptr;
+  }
+  return std::unique_ptr<TextInputStream>(new TextInputStream(fd, String()));
+}
+
+std::unique_ptr<TextInputStream> TextInputStream::FromText(String text) {
+  return std::unique_ptr<TextInputStream>(new TextInputStream(-1, std::move(text)));
+}
+
+TextInputStream::TextInputStream(int fd, String initial) : fd_(fd), buffer_(std::move(initial)) {
+  ended_ = fd_ < 0;
+}
+
+TextInputStream::~TextInputStream() { Close(); }
+
+void TextInputStream::Close() {
+  if (fd_ >= 0) close(fd_);
+  fd_ = -1;
+  ended_ = true;
+  buffer_.clear();
+  pos_ = 0;
+}
+
+bool TextInputStream::Fill() {
+  if (ended_) return false;
+  buffer_.erase(0, pos_);
+  pos_ = 0;
+  size_t old = buffer_.size();
+  buffer_.resize(old + kBlock);
+  ssize_t n;
+  do {
+    n = read(fd_, buffer_.data() + old, kBlock);
+  } while (n < 0 && errno == EINTR);
+  if (n < 0) {
+    buffer_.resize(old);
+    throw IOError(String("read failed: ") + std::strerror(errno));
+  }
+  buffer_.resize(old + static_cast<size_t>(n));
+  if (n == 0) ended_ = true;
+  return n > 0;
+}
+
+bool TextInputStream::HaveByte() {
+  return pos_ < buffer_.size() || (Fill() && pos_ < buffer_.size());
+}
+
+bool TextInputStream::Eof() { return !HaveByte(); }
+
+String TextInputStream::ReadLine() {
+  String line;
+  for (;;) {
+    if (!HaveByte()) return line;
+    const char* begin = buffer_.data() + pos_;
+    size_t avail = buffer_.size() - pos_;
+    const char* end = begin;
+    const char* stop = begin + avail;
+    while (end != stop && *end != '\n' && *end != '\r') ++end;
+    line.append(begin, end);
+    pos_ += static_cast<size_t>(end - begin);
+    if (end == stop) continue;  // the line goes on in the next block
+    char c = buffer_[pos_++];
+    if (c == '\r' && HaveByte() && buffer_[pos_] == '\n') ++pos_;
+    return line;
+  }
+}
+
+}  // namespace fw

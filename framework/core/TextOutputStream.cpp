@@ -1,0 +1,150 @@
+#include "framework/core/TextOutputStream.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <exception>
+#include <random>
+
+namespace fw {
+namespace {
+
+constexpr size_t kFlushAt = 1 << 16;
+
+FileWriteHook& WriteHook() {
+  static FileWriteHook hook;
+  return hook;
+}
+
+long WriteBlock(int fd, const char* data, size_t size) {
+  if (WriteHook()) return WriteHook()(fd, data, size);
+  return write(fd, data, size);
+}
+
+String FolderOf(const String& path) {
+  size_t slash = path.rfind('/');
+  if (slash == String::npos) return ".";
+  return slash == 0 ? String("/") : path.substr(0, slash);
+}
+
+String TempName(const String& target) {
+  static std::atomic<unsigned> counter{0};
+  static std::mt19937 random(std::random_device{}());
+  size_t slash = target.rfind('/');
+  String folder = slash == String::npos ? String() : target.substr(0, slash + 1);
+  String name = slash == String::npos ? target : target.substr(slash + 1);
+  return folder + "." + name + "." + std::to_string(getpid()) + "-" + std::to_string(counter++) +
+         "-" + std::to_string(random() % 1000000) + ".tmp";
+}
+
+void SyncFolder(const String& folder) {
+  int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  fsync(fd);
+  close(fd);
+}
+
+}  // namespace
+
+FileWriteHook SetFileWriteHook(FileWriteHook hook) {
+  auto previous = std::move(WriteHook());
+  WriteHook() = std::move(hook);
+  return previous;
+}
+
+std::unique_ptr<TextOutputStream> TextOutputStream::Create(const String& target) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    String temp = TempName(target);
+    int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno == EEXIST) continue;
+    if (fd < 0) return nullptr;
+    struct stat st;
+    if (stat(target.c_str(), &st) == 0) {
+      if (S_ISDIR(st.st_mode)) {
+        close(fd);
+        unlink(temp.c_str());
+        return nullptr;
+      }
+      fchmod(fd, st.st_mode & 07777);
+    }
+    return std::unique_ptr<TextOutputStream>(new TextOutputStream(fd, target, temp));
+  }
+  return nullptr;
+}
+
+TextOutputStream::TextOutputStream(int fd, String target, String temp)
+    : fd_(fd),
+      target_(std::move(target)),
+      temp_(std::move(temp)),
+      exceptions_at_start_(std::uncaught_exceptions()) {}
+
+TextOutputStream::~TextOutputStream() {
+  if (closed_) return;
+  if (std::uncaught_exceptions() > exceptions_at_start_)
+    Discard();
+  else
+    Close();
+}
+
+void TextOutputStream::WriteLine(std::string_view text) {
+  Write(text);
+  Write("\n");
+}
+
+void TextOutputStream::Write(std::string_view text) {
+  if (failed_ || closed_) return;
+  buffer_.append(text);
+  if (buffer_.size() >= kFlushAt) Flush();
+}
+
+void TextOutputStream::Flush() {
+  size_t done = 0;
+  while (!failed_ && done < buffer_.size()) {
+    long n = WriteBlock(fd_, buffer_.data() + done, buffer_.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0)
+      failed_ = true;
+    else
+      done += static_cast<size_t>(n);
+  }
+  buffer_.clear();
+}
+
+bool TextOutputStream::Commit() {
+  Flush();
+  if (failed_) return false;
+  if (fsync(fd_) != 0) return false;
+  int fd = fd_;
+  fd_ = -1;
+  if (close(fd) != 0) return false;
+  if (rename(temp_.c_str(), target_.c_str()) != 0) return false;
+  SyncFolder(FolderOf(target_));
+  return true;
+}
+
+bool TextOutputStream::Close() {
+  if (closed_) return result_;
+  closed_ = true;
+  result_ = Commit();
+  if (!result_) {
+    if (fd_ >= 0) close(fd_);
+    fd_ = -1;
+    unlink(temp_.c_str());
+  }
+  return result_;
+}
+
+void TextOutputStream::Discard() {
+  if (closed_) return;
+  closed_ = true;
+  result_ = false;
+  buffer_.clear();
+  if (fd_ >= 0) close(fd_);
+  fd_ = -1;
+  unlink(temp_.c_str());
+}
+
+}  // namespace fw

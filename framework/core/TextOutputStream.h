@@ -1,0 +1,78 @@
+// Writing a text file line by line, atomically.
+//
+// A TextOutputStream (made by FolderItem::CreateTextFile) writes into a
+// temporary file in the target's own folder. Close() flushes it, syncs it to
+// disk and renames it over the target in one step, so the target holds either
+// its old content or the whole new content, never a part: a stream that is
+// never closed (a crash, a killed process), a full disk or any failed write
+// leaves the old file whole. A replaced file keeps its permission bits; a
+// new file gets 0666 less the umask.
+//
+// WriteLine(text) writes text and one LF. Write failures do not throw: the
+// stream remembers the first failure, writes nothing more, and Close() then
+// discards the temporary file and returns false. Close() returns true only
+// when the target now holds everything written. Closing twice is harmless
+// (the second call returns the first result).
+//
+// The destructor closes a stream that is still open, except while an
+// exception is unwinding the stack: then the new content is discarded.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <string_view>
+
+#include "framework/core/String.h"
+
+namespace fw {
+
+class TextOutputStream {
+ public:
+  // Creates the temporary file for target; null when it cannot be made.
+  static std::unique_ptr<TextOutputStream> Create(const String& target);
+
+  ~TextOutputStream();
+  TextOutputStream(const TextOutputStream&) = delete;
+  TextOutputStream& operator=(const TextOutputStream&) = delete;
+
+  void WriteLine(std::string_view text);
+  void Write(std::string_view text);
+  bool Close();
+  // Drops everything written; the target keeps its old content. The stream
+  // is closed afterwards (Close() returns false).
+  void Discard();
+  bool Failed() const { return failed_; }
+
+ private:
+  TextOutputStream(int fd, String target, String temp);
+  void Flush();
+  bool Commit();
+
+  int fd_;
+  String target_;
+  String temp_;
+  String buffer_;
+  bool failed_ = false;
+  bool closed_ = false;
+  bool result_ = false;
+  int exceptions_at_start_;
+};
+
+// Failure injection for tests: the hook is called instead of write(2) for
+// every block a TextOutputStream writes, and returns what write(2) would.
+using FileWriteHook = std::function<long(int fd, const char* data, std::size_t size)>;
+FileWriteHook SetFileWriteHook(FileWriteHook hook);  // empty: the real write(2)
+
+class FileWriteHookGuard {
+ public:
+  explicit FileWriteHookGuard(FileWriteHook hook) : previous_(SetFileWriteHook(std::move(hook))) {}
+  ~FileWriteHookGuard() { SetFileWriteHook(std::move(previous_)); }
+  FileWriteHookGuard(const FileWriteHookGuard&) = delete;
+  FileWriteHookGuard& operator=(const FileWriteHookGuard&) = delete;
+
+ private:
+  FileWriteHook previous_;
+};
+
+}  // namespace fw

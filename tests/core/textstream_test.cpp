@@ -1,0 +1,194 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <stdexcept>
+#include <vector>
+
+#include "framework/core/FolderItem.h"
+#include "framework/core/TextInputStream.h"
+#include "framework/core/TextOutputStream.h"
+#include "tests/core/support/TempFolder.h"
+
+namespace {
+
+using fw::FolderItem;
+using fw::TextInputStream;
+using testsupport::ListFolder;
+using testsupport::ReadFile;
+using testsupport::TempFolder;
+using testsupport::WriteFile;
+
+std::vector<std::string> AllLines(TextInputStream& in) {
+  std::vector<std::string> lines;
+  while (!in.Eof()) lines.push_back(in.ReadLine());
+  return lines;
+}
+
+struct LineCase {
+  std::string bytes;
+  std::vector<std::string> lines;
+};
+
+const LineCase kLineCases[] = {
+    {"", {}},
+    {"\n", {""}},
+    {"a", {"a"}},
+    {"a\n", {"a"}},
+    {"a\nb", {"a", "b"}},
+    {"a\r\nb\r\n", {"a", "b"}},
+    {"a\rb\r", {"a", "b"}},
+    {"a\r\rb", {"a", "", "b"}},
+    {"a\n\r\nb", {"a", "", "b"}},
+    {"a\r\n\rb", {"a", "", "b"}},
+    {"\t<key>k</key>\n\t<string>v</string>", {"\t<key>k</key>", "\t<string>v</string>"}},
+    {std::string("n\0l\n", 4), {std::string("n\0l", 3)}},
+    // A CR LF split across the stream's block boundary is still one line end.
+    {std::string(65535, 'x') + "\r\ny", {std::string(65535, 'x'), "y"}},
+    {std::string(200000, 'y') + "\nz", {std::string(200000, 'y'), "z"}},
+};
+
+TEST(TextInputStream, LineEndsFromFile) {
+  TempFolder tmp;
+  for (const LineCase& c : kLineCases) {
+    WriteFile(tmp.File("f"), c.bytes);
+    auto in = FolderItem(tmp.File("f")).OpenAsTextFile();
+    ASSERT_NE(in, nullptr);
+    EXPECT_EQ(AllLines(*in), c.lines) << c.bytes.substr(0, 40);
+    EXPECT_EQ(in->ReadLine(), "");  // at the end
+  }
+}
+
+TEST(TextInputStream, LineEndsFromText) {
+  for (const LineCase& c : kLineCases) {
+    auto in = TextInputStream::FromText(c.bytes);
+    EXPECT_EQ(AllLines(*in), c.lines) << c.bytes.substr(0, 40);
+  }
+}
+
+TEST(TextInputStream, CloseEndsTheStream) {
+  auto in = TextInputStream::FromText("a\nb\n");
+  EXPECT_EQ(in->ReadLine(), "a");
+  in->Close();
+  EXPECT_TRUE(in->Eof());
+  EXPECT_EQ(in->ReadLine(), "");
+}
+
+class TextOutput : public ::testing::Test {
+ protected:
+  TempFolder tmp;
+  FolderItem target{tmp.File("settings.plist")};
+};
+
+TEST_F(TextOutput, WriteLineEndsEachLineWithLf) {
+  auto out = target.CreateTextFile();
+  ASSERT_NE(out, nullptr);
+  out->WriteLine("<dict>");
+  out->WriteLine("");
+  out->WriteLine("\tx");
+  EXPECT_TRUE(out->Close());
+  EXPECT_EQ(ReadFile(target.AbsolutePath()), "<dict>\n\n\tx\n");
+  EXPECT_TRUE(out->Close());  // closing twice is harmless
+  EXPECT_EQ(ListFolder(tmp.Path()), "settings.plist\n");
+}
+
+TEST_F(TextOutput, TargetChangesOnlyAtClose) {
+  WriteFile(target.AbsolutePath(), "old\n");
+  chmod(target.AbsolutePath().c_str(), 0600);
+  auto out = target.CreateTextFile();
+  ASSERT_NE(out, nullptr);
+  for (int i = 0; i < 20000; ++i) out->WriteLine("a line that is long enough to be flushed");
+  EXPECT_EQ(ReadFile(target.AbsolutePath()), "old\n");
+  EXPECT_TRUE(out->Close());
+  EXPECT_EQ(ReadFile(target.AbsolutePath()).size(), 20000u * 41);
+  struct stat st;
+  ASSERT_EQ(stat(target.AbsolutePath().c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+TEST_F(TextOutput, DestructorClosesTheStream) {
+  {
+    auto out = target.CreateTextFile();
+    out->WriteLine("kept");
+  }
+  EXPECT_EQ(ReadFile(target.AbsolutePath()), "kept\n");
+}
+
+TEST_F(TextOutput, ExceptionWhileOpenLeavesOldFileWhole) {
+  WriteFile(target.AbsolutePath(), "old\n");
+  try {
+    auto out = target.CreateTextFile();
+    out->WriteLine("half");
+    throw std::runtime_error("failure half way");
+  } catch (const std::runtime_error&) {
+  }
+  EXPECT_EQ(ReadFile(target.AbsolutePath()), "old\n");
+  EXPECT_EQ(ListFolder(tmp.Path()), "settings.plist\n");
+}
+
+TEST_F(TextOutput, DiscardLeavesOldFileWhole) {
+  WriteFile(target.AbsolutePath(), "old\n");
+  auto out = target.CreateTextFile();
+  out->WriteLine("new");
+  out->Discard();
+  EXPECT_FALSE(out->Close());
+  EXPECT_EQ(ReadFile(target.AbsolutePath()), "old\n");
+  EXPECT_EQ(ListFolder(tmp.Path()), "settings.plist\n");
+}
+
+// A process that dies before Close (a crash, a kill) leaves the old file.
+TEST_F(TextOutput, StreamNeverClosedLeavesOldFileWhole) {
+  WriteFile(target.AbsolutePath(), "old\n");
+  pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    auto out = target.CreateTextFile();
+    for (int i = 0; i < 100000; ++i) out->WriteLine("new content");
+    _exit(0);  // no destructor, no Close
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  EXPECT_EQ(ReadFile(target.AbsolutePath()), "old\n");
+}
+
+TEST_F(TextOutput, FailedWriteLeavesOldFileWholeAndCloseReportsIt) {
+  struct Case {
+    int fail_on_call;
+    int error;
+  };
+  const Case cases[] = {{1, ENOSPC}, {2, EIO}, {3, ENOSPC}};
+  for (const Case& c : cases) {
+    WriteFile(target.AbsolutePath(), "old\n");
+    int calls = 0;
+    fw::FileWriteHookGuard guard([&](int, const char*, std::size_t size) -> long {
+      if (++calls == c.fail_on_call) {
+        errno = c.error;
+        return -1;
+      }
+      return static_cast<long>(size);
+    });
+    auto out = target.CreateTextFile();
+    for (int i = 0; i < 10000; ++i) out->WriteLine("some text to fill several blocks");
+    EXPECT_FALSE(out->Close()) << c.fail_on_call;
+    EXPECT_TRUE(out->Failed());
+    EXPECT_EQ(ReadFile(target.AbsolutePath()), "old\n") << c.fail_on_call;
+    EXPECT_EQ(ListFolder(tmp.Path()), "settings.plist\n") << c.fail_on_call;
+  }
+}
+
+TEST_F(TextOutput, ShortWritesAreCompleted) {
+  fw::FileWriteHookGuard guard([](int fd, const char* data, std::size_t size) -> long {
+    return write(fd, data, size < 7 ? size : 7);
+  });
+  auto out = target.CreateTextFile();
+  std::string expected;
+  for (int i = 0; i < 100; ++i) {
+    out->WriteLine("line " + std::to_string(i));
+    expected += "line " + std::to_string(i) + "\n";
+  }
+  EXPECT_TRUE(out->Close());
+  EXPECT_EQ(ReadFile(target.AbsolutePath()), expected);
+}
+
+}  // namespace
