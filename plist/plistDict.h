@@ -1,0 +1,320 @@
+// One level of a property-list tree: a dict level (entries under text keys)
+// or an array level (entries under "0", "1", ... by position).
+//
+// What callers may rely on:
+//
+// Entries. Every entry of a level has its type name in `types`: "string",
+// "integer", "real", "double", "date", "data", "boolean" for leaves (plus any
+// element name a read file used), "dict" and "array" for child levels. A leaf
+// keeps its value as text in `values`; a child level keeps none there and is a
+// node in the child list instead. `count()` is the number of keys of `types`.
+//
+// Key order. A level enumerates its keys in the order `types` enumerates
+// them: order of first insertion. Replacing a value keeps the key's place.
+// Array levels therefore enumerate "0", "1", ... in index order after every
+// operation: appends go last, and a removal by index writes each remaining
+// element over the key below it in place and deletes only the last key.
+//
+// Child lookup. `child(key)` and `index(n)` find a child node by key in
+// constant time on average, however wide the level. Where one key stands more
+// than once in the child list (a file that repeats a key), the child added
+// first wins.
+//
+// Errors. Operations record failures on the owning document (`plist`, fields
+// `error` and `errorMessage`) through `SetError`; nothing throws for them.
+// Operations that check something clear the error first, so afterwards the
+// error tells their own outcome. These leave an earlier error standing:
+// navigation (`index`, `child` when it makes nothing), the cursor, `count`,
+// `Exists`, `GetType`, `SetData`, removal by key, `GetBoolean` of an existing
+// "boolean" entry, the reader, the writer, the dump, the text helpers and
+// `AbsolutePath`. A node outside any document (made by the constructor alone)
+// drops its errors; its results are the same.
+//
+// Ownership and lifetime. A node owns its child nodes; `parent` and the
+// document link are plain back links, set when the node is made. A node that
+// `child` or `index` returns is the tree's own node, not a copy, and stays
+// valid as long as its entry stays in the tree. Removing the entry (`Remove`,
+// a moving `Move`, `Rename`) or destroying the tree or the document releases
+// the node and everything below it at once: a pointer a caller still holds is
+// then dangling and must not be used. The tree itself never links to a
+// released node, so no call on the tree reaches freed memory. Releasing a
+// tree takes stack space independent of its depth.
+//
+// Choices made where the behaviour is otherwise open:
+// - `GetType` of a key the level lacks returns "".
+// - Removal by key of a key the level lacks changes nothing.
+// - `CurrentKey` with the cursor before the first key (after `MoveLast` on an
+//   empty level) returns "", sets `eof` and puts the cursor at 0, as past the
+//   end.
+// - `SetDate` and `AppendDate` given no date (std::nullopt) do nothing at
+//   all: the level and the error state stay as they were.
+// - `child` of a key that holds a leaf records "Child exists: <key> already
+//   exists" and returns nullptr.
+// - `Remove` counts as an index a Variant that IsNumeric accepts; a numeric
+//   value that is not whole becomes an index by fw::ToInt32.
+//
+// Everything runs on one thread; nothing is locked.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <unordered_map>
+#include <vector>
+
+#include "framework/core/Color.h"
+#include "framework/core/Controls.h"
+#include "framework/core/Dictionary.h"
+#include "framework/core/String.h"
+
+namespace fw {
+class Date;
+class Variant;
+class TextInputStream;
+class TextOutputStream;
+}  // namespace fw
+
+class plist;
+
+class plistDict {
+ public:
+  // ---- Fields -------------------------------------------------------------
+
+  // Value text of every leaf entry, by key.
+  fw::Dictionary<fw::String> values;
+  // Type name of every entry, leaf or child level; its order is the key order.
+  fw::Dictionary<fw::String> types;
+
+ protected:
+  // Child nodes of the "dict" and "array" entries at positions 1..n; position
+  // 0 is a placeholder (null). Read-only here: change the child list only
+  // through the child-list helpers below, which keep the lookup index in step.
+  const std::vector<std::unique_ptr<plistDict>>& children = childNodes_;
+
+ public:
+  // The node's own key in its parent level; "root" for a document's root.
+  fw::String name;
+
+ protected:
+  // Key of each child node, position for position with `children`; position
+  // 0 holds "". Read-only, like `children`.
+  const std::vector<fw::String>& childrenNames = childKeys_;
+
+ public:
+  // Index of the element most recently appended to this array level; -1 when
+  // there is none (and after SetBoolean / SetColor).
+  std::int32_t indexOf = -1;
+  bool isArray = false;
+  // The level that holds this node; nullptr for a root or a free-standing node.
+  plistDict* parent = nullptr;
+
+ protected:
+  // The document whose tree holds this node; nullptr for a free-standing node.
+  plist* rootClass = nullptr;
+
+ public:
+  // The cursor: a position in the key order, from 0, and whether it ran past
+  // the last key.
+  std::int32_t currentIndex = 0;
+  bool eof = false;
+  // Search marks: true under a leaf key the value search has reported.
+  fw::Dictionary<bool> searched;
+
+ private:
+  // Working text of AbsolutePath; keeps the last result.
+  fw::String path;
+
+ public:
+  // ---- Construction -------------------------------------------------------
+
+  // A free-standing, empty dict level: no entries, indexOf -1, no parent,
+  // no document.
+  plistDict();
+  ~plistDict();
+  plistDict(const plistDict&) = delete;
+  plistDict& operator=(const plistDict&) = delete;
+
+  // ---- Navigation and entry queries ---------------------------------------
+
+  // The child node under key; when the level has no entry under key, first
+  // adds an empty dict child there (AddChild). nullptr when key holds a leaf.
+  plistDict* child(const fw::String& key);
+  // The child node under the decimal text of n, or nullptr. Makes nothing.
+  plistDict* index(std::int32_t n);
+  // Type name under key; "" when the level lacks the key.
+  fw::String GetType(const fw::String& key) const;
+  bool Exists(const fw::String& key) const;
+  std::int32_t count() const;
+
+  // ---- Cursor over the key order -------------------------------------------
+
+  void MoveFirst();
+  void MoveNext();
+  void MoveLast();
+  fw::String CurrentKey();
+
+  // ---- Typed reads (a missing key is first stored with the default) --------
+
+  fw::String GetValue(const fw::String& key, const fw::String& deflt);
+  fw::String GetValue(const fw::String& key);
+  fw::String GetString(const fw::String& key, const fw::String& deflt);
+  fw::String GetString(const fw::String& key);
+  fw::String GetData(const fw::String& key, const fw::String& deflt);
+  fw::String GetData(const fw::String& key);
+  std::int32_t GetInteger(const fw::String& key, std::int32_t deflt);
+  std::int32_t GetInteger(const fw::String& key);
+  double GetDouble(const fw::String& key, double deflt);
+  double GetDouble(const fw::String& key);
+  double GetReal(const fw::String& key, double deflt);
+  double GetReal(const fw::String& key);
+  bool GetBoolean(const fw::String& key, bool deflt);
+  bool GetBoolean(const fw::String& key);
+  // std::nullopt for a "dict" or "array" entry.
+  std::optional<fw::Date> GetDate(const fw::String& key, const fw::Date& deflt);
+  std::optional<fw::Date> GetDate(const fw::String& key);
+
+  // ---- Typed writes ---------------------------------------------------------
+
+  void SetString(const fw::String& key, const fw::String& value);
+  void SetInteger(const fw::String& key, double value);
+  void SetDouble(const fw::String& key, double value);
+  void SetReal(const fw::String& key, double value);
+  void SetBoolean(const fw::String& key, bool value);
+  void SetDate(const fw::String& key, const std::optional<fw::Date>& value);
+  // Stores the text as "data" whatever the entry held; no type check.
+  void SetData(const fw::String& key, const fw::String& value);
+
+  // ---- Tree editing ---------------------------------------------------------
+
+  void AddChild(const fw::String& key);
+  bool AddArray(const fw::String& key);
+  void AppendInteger(std::int32_t value);
+  void AppendDict();
+  void AppendArray();
+  void AppendBoolean(bool value);
+  void AppendDouble(double value);
+  void AppendString(const fw::String& value);
+  void AppendData(const fw::String& value);
+  void AppendDate(const std::optional<fw::Date>& value);
+  bool CheckArray();
+  // A numeric item removes the array element with that number; any other
+  // removes the entry under its text.
+  void Remove(const fw::Variant& item);
+
+  // ---- Errors ----------------------------------------------------------------
+
+  // Records flag and message on the document; with flag true and the
+  // document's debug on, also shows the message in a MsgBox.
+  void SetError(bool flag, const fw::String& message);
+
+  // ---- XML reading -----------------------------------------------------------
+
+  void Load(fw::TextInputStream* stream, const fw::String& name, bool arrayFlag, plistDict* parent,
+            plist* document, bool readContents);
+  fw::String CodeToBrackets(const fw::String& text);
+
+  // ---- XML writing and dump ---------------------------------------------------
+
+  void Write(fw::TextOutputStream& stream, std::int32_t indent);
+  fw::String BracketsToCode(const fw::String& text);
+  void Dump(std::int32_t indent);
+
+  // ---- Control-state binding ----------------------------------------------------
+
+  void SetColor(const fw::String& key, fw::Color colour);
+  fw::Color GetColor(const fw::String& key);
+  fw::Color GetColor(const fw::String& key, fw::Color deflt);
+  void SetWindow(const fw::String& key, const fw::IWindow& window);
+  void GetWindow(const fw::String& key, fw::IWindow& window);
+  void AppendColor(fw::Color colour);
+  void AppendWindow(const fw::IWindow& window);
+  void SetListbox(const fw::IListbox& listbox);
+  void SetPopup(const fw::IPopupMenu& popup);
+  void GetListbox(fw::IListbox& listbox, bool selectDefault);
+  void GetPopup(fw::IPopupMenu& popup, bool selectDefault);
+  void AppendListbox(const fw::IListbox& listbox);
+  void AppendPopup(const fw::IPopupMenu& popup);
+  void SetList(const fw::String& key, const std::vector<fw::String>& items, std::int32_t first,
+               std::int32_t last);
+  void GetList(const fw::String& key, std::vector<fw::String>& items, std::int32_t base);
+  void AppendList(const std::vector<fw::String>& items, std::int32_t first, std::int32_t last);
+  void SetEditField(const fw::IEditField& field);
+  void GetEditField(fw::IEditField& field);
+  void GetCheckbox(fw::ICheckBox& checkBox);
+  void SetCheckbox(const fw::ICheckBox& checkBox);
+  void SetStaticText(const fw::IStaticText& label);
+  void GetStaticText(fw::IStaticText& label);
+  void SetRadio(const fw::IRadioButton& radio);
+  void GetRadio(fw::IRadioButton& radio);
+
+  // ---- Paths, move, copy and rename ------------------------------------------------
+
+  fw::String AbsolutePath();
+  void Move(const fw::String& key, plistDict* dest, bool isMove, const fw::String& newName);
+  void Move(const fw::String& key, plistDict* dest);
+  void Copy(const fw::String& key, plistDict* dest);
+  void Rename(const fw::String& key, const fw::String& newName);
+
+ protected:
+  // ---- Checks and text helpers -----------------------------------------------------
+
+  // False, with "Illegal Type: " recorded, for a "dict" or "array" entry.
+  // The key must exist. Does not clear the error.
+  bool TypeOK(const fw::String& key);
+  // Clears the error; 2 for a new key, 1 for an entry of type typeName, 0 (with
+  // "Type Mismatch: " recorded) for an entry of another type.
+  std::int32_t CheckType(const fw::String& key, const fw::String& typeName);
+  // A date field as two digits: "0" before every number below 10.
+  fw::String MakeTwo(std::int32_t number);
+  // The text without its leading control characters.
+  fw::String StripAll(const fw::String& text);
+
+  // ---- Child-list helpers (the only way to change `children`) ---------------------
+
+  // Lowest position whose key is key; 0 when there is none.
+  std::int32_t ChildPosition(const fw::String& key) const;
+  // Highest position whose key is key; 0 when there is none.
+  std::int32_t LastChildPosition(const fw::String& key) const;
+  // A new, empty node that belongs to this level's tree: parent this level,
+  // document this level's, with the given isArray and name. Not yet listed.
+  std::unique_ptr<plistDict> MakeChildNode(bool arrayFlag, const fw::String& childName) const;
+  // Appends node under key after the last position; returns the node.
+  plistDict* AppendChildNode(const fw::String& key, std::unique_ptr<plistDict> node);
+  // Takes the child at position (1..n) out of the list, closing the gap, and
+  // hands it over; the caller owns it (and releases it by dropping it).
+  std::unique_ptr<plistDict> TakeChildAt(std::int32_t position);
+  // Lists the child at position (1..n) under a new key; its name is untouched.
+  void RenameChildAt(std::int32_t position, const fw::String& key);
+
+  // The document (for its error state and search); nullptr when free-standing.
+  plist* Document() const { return rootClass; }
+
+ private:
+  friend class plist;
+
+  void BuildPath(plistDict* node, const fw::String& pathSoFar);
+
+  // Helpers of the typed values and tree editing.
+  fw::String DateText(const fw::Date& date);
+  void StoreLeaf(const fw::String& key, const fw::String& typeName, const fw::String& text);
+  void StoreTyped(const fw::String& key, const fw::String& typeName, const fw::String& text);
+  // The number under an existing key: 0 for a "dict" or "array" entry and -1
+  // for a "date" entry (each recording its error), else CDbl of the text.
+  double ReadNumber(const fw::String& key);
+  void AppendLeaf(const fw::String& typeName, const fw::String& text);
+  void AppendLevel(bool arrayFlag);
+  void RemoveByKey(const fw::String& key);
+  void RemoveByIndex(std::int32_t n);
+
+  // Storage behind `children` / `childrenNames`, plus the lookup index:
+  // childSeq_[p] is the sequence number given to position p when it was
+  // added (strictly increasing along the list, since positions keep the
+  // order of addition), and seqByKey_ lists, per key, the sequence numbers of
+  // the positions under that key in increasing order. The first one is the
+  // lowest position; its position is found by binary search in childSeq_.
+  std::vector<std::unique_ptr<plistDict>> childNodes_;
+  std::vector<fw::String> childKeys_;
+  std::vector<std::uint64_t> childSeq_;
+  std::unordered_map<fw::String, std::vector<std::uint64_t>> seqByKey_;
+  std::uint64_t nextSeq_ = 1;
+};
