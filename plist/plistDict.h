@@ -64,12 +64,12 @@
 
 #include "framework/core/Color.h"
 #include "framework/core/Controls.h"
+#include "framework/core/Date.h"
 #include "framework/core/Dictionary.h"
 #include "framework/core/String.h"
+#include "framework/core/Variant.h"
 
 namespace fw {
-class Date;
-class Variant;
 class TextInputStream;
 class TextOutputStream;
 }  // namespace fw
