@@ -1,0 +1,244 @@
+#include "plutil/Limits.h"
+
+#include <vector>
+
+namespace plutil {
+
+std::uint64_t MaxBinaryNodes(std::size_t fileSize) {
+  return 2 * static_cast<std::uint64_t>(fileSize) + 1'000'000;
+}
+
+namespace {
+
+// ---- XML -------------------------------------------------------------------
+
+bool IsNameEnd(char c) {
+  return c == '>' || c == '/' || c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+bool IsContainer(std::string_view name) { return name == "dict" || name == "array"; }
+
+// Position just past the first occurrence of end at or after from, or npos.
+std::size_t SkipPast(std::string_view xml, std::size_t from, std::string_view end) {
+  std::size_t at = xml.find(end, from);
+  return at == std::string_view::npos ? at : at + end.size();
+}
+
+// Position just past the '>' that ends a tag starting at from, quoted
+// attribute values skipped; npos when the tag does not end.
+std::size_t SkipTag(std::string_view xml, std::size_t from, bool& selfClosing) {
+  char quote = 0;
+  for (std::size_t i = from; i < xml.size(); ++i) {
+    char c = xml[i];
+    if (quote) {
+      if (c == quote) quote = 0;
+    } else if (c == '"' || c == '\'') {
+      quote = c;
+    } else if (c == '>') {
+      selfClosing = i > from && xml[i - 1] == '/';
+      return i + 1;
+    }
+  }
+  return std::string_view::npos;
+}
+
+// A DOCTYPE declaration, with an internal subset in brackets.
+std::size_t SkipDoctype(std::string_view xml, std::size_t from) {
+  int brackets = 0;
+  for (std::size_t i = from; i < xml.size(); ++i) {
+    if (xml[i] == '[') ++brackets;
+    if (xml[i] == ']' && brackets > 0) --brackets;
+    if (xml[i] == '>' && brackets == 0) return i + 1;
+  }
+  return std::string_view::npos;
+}
+
+// Skips markup that holds no elements; returns npos when it does not end.
+std::size_t SkipSpecial(std::string_view xml, std::size_t at) {
+  std::string_view rest = xml.substr(at);
+  if (rest.starts_with("<!--")) return SkipPast(xml, at + 4, "-->");
+  if (rest.starts_with("<![CDATA[")) return SkipPast(xml, at + 9, "]]>");
+  if (rest.starts_with("<?")) return SkipPast(xml, at + 2, "?>");
+  return SkipDoctype(xml, at);
+}
+
+}  // namespace
+
+std::optional<std::string> CheckXmlStructure(std::string_view xml) {
+  std::vector<std::string_view> open;
+  std::size_t containers = 0;
+  std::size_t at = xml.find('<');
+  while (at != std::string_view::npos) {
+    std::size_t next;
+    if (at + 1 < xml.size() && (xml[at + 1] == '!' || xml[at + 1] == '?')) {
+      next = SkipSpecial(xml, at);
+    } else {
+      bool closing = at + 1 < xml.size() && xml[at + 1] == '/';
+      std::size_t nameStart = at + (closing ? 2 : 1);
+      std::size_t nameEnd = nameStart;
+      while (nameEnd < xml.size() && !IsNameEnd(xml[nameEnd])) ++nameEnd;
+      std::string_view name = xml.substr(nameStart, nameEnd - nameStart);
+      bool selfClosing = false;
+      next = SkipTag(xml, nameEnd, selfClosing);
+      if (next == std::string_view::npos) return "unterminated markup";
+      if (closing) {
+        if (open.empty() || open.back() != name)
+          return "closing tag </" + std::string(name) + "> does not match";
+        if (IsContainer(name)) --containers;
+        open.pop_back();
+      } else if (!selfClosing) {
+        if (IsContainer(name) && ++containers > kMaxDepth)
+          return "nested deeper than " + std::to_string(kMaxDepth) + " levels";
+        open.push_back(name);
+      }
+    }
+    if (next == std::string_view::npos) return "unterminated markup";
+    at = xml.find('<', next);
+  }
+  return std::nullopt;
+}
+
+namespace {
+
+// ---- binary ----------------------------------------------------------------
+
+constexpr std::size_t kTrailerSize = 32;
+constexpr std::size_t kHeaderSize = 8;
+
+struct Trailer {
+  unsigned offsetSize = 0;
+  unsigned refSize = 0;
+  std::uint64_t objectCount = 0;
+  std::uint64_t topObject = 0;
+  std::uint64_t tableOffset = 0;
+};
+
+std::uint64_t ReadBigEndian(std::string_view bytes, std::size_t at, unsigned size) {
+  std::uint64_t value = 0;
+  for (unsigned i = 0; i < size; ++i)
+    value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
+  return value;
+}
+
+std::optional<std::string> ReadTrailer(std::string_view bytes, Trailer& t) {
+  if (bytes.size() < kHeaderSize + kTrailerSize) return "file too short";
+  std::size_t at = bytes.size() - kTrailerSize;
+  t.offsetSize = static_cast<unsigned char>(bytes[at + 6]);
+  t.refSize = static_cast<unsigned char>(bytes[at + 7]);
+  t.objectCount = ReadBigEndian(bytes, at + 8, 8);
+  t.topObject = ReadBigEndian(bytes, at + 16, 8);
+  t.tableOffset = ReadBigEndian(bytes, at + 24, 8);
+  if (t.offsetSize < 1 || t.offsetSize > 8 || t.refSize < 1 || t.refSize > 8) return "bad trailer";
+  std::uint64_t tableRoom = bytes.size() - kTrailerSize;
+  if (t.objectCount == 0 || t.topObject >= t.objectCount || t.tableOffset < kHeaderSize ||
+      t.tableOffset > tableRoom || t.objectCount > (tableRoom - t.tableOffset) / t.offsetSize)
+    return "bad trailer";
+  return std::nullopt;
+}
+
+// The references an object holds: its children (for arrays and sets) or its
+// keys and values (for dicts). Empty for every other object.
+struct Refs {
+  bool container = false;
+  std::size_t at = 0;
+  std::uint64_t count = 0;
+};
+
+std::optional<std::string> ObjectRefs(std::string_view bytes, const Trailer& t,
+                                      std::uint64_t object, Refs& refs) {
+  std::uint64_t offset = ReadBigEndian(
+      bytes, static_cast<std::size_t>(t.tableOffset + object * t.offsetSize), t.offsetSize);
+  if (offset < kHeaderSize || offset >= t.tableOffset) return "object offset out of range";
+  auto marker = static_cast<unsigned char>(bytes[offset]);
+  unsigned kind = marker >> 4;
+  refs = {};
+  if (kind != 0xA && kind != 0xC && kind != 0xD) return std::nullopt;
+  std::uint64_t count = marker & 0x0F;
+  std::size_t at = static_cast<std::size_t>(offset) + 1;
+  if (count == 0x0F) {
+    if (at >= t.tableOffset) return "object out of range";
+    auto intMarker = static_cast<unsigned char>(bytes[at]);
+    unsigned size = 1u << (intMarker & 0x0F);
+    if ((intMarker >> 4) != 0x1 || size > 8 || at + 1 + size > t.tableOffset)
+      return "bad container size";
+    count = ReadBigEndian(bytes, at + 1, size);
+    at += 1 + size;
+  }
+  if (kind == 0xD) {
+    if (count > UINT64_MAX / 2) return "bad container size";
+    count *= 2;
+  }
+  if (count > (t.tableOffset - at) / t.refSize) return "container out of range";
+  refs = {true, at, count};
+  return std::nullopt;
+}
+
+enum class Mark : unsigned char { Unseen, Open, Done };
+
+struct Walk {
+  std::uint64_t object;
+  Refs refs;
+  std::uint64_t next = 0;  // index of the next reference to follow
+};
+
+std::uint64_t SaturatingAdd(std::uint64_t a, std::uint64_t b) {
+  return a > UINT64_MAX - b ? UINT64_MAX : a + b;
+}
+
+}  // namespace
+
+std::optional<std::string> CheckBinaryStructure(std::string_view bytes) {
+  Trailer t;
+  if (auto error = ReadTrailer(bytes, t)) return error;
+  auto count = static_cast<std::size_t>(t.objectCount);
+  std::vector<Mark> marks(count, Mark::Unseen);
+  std::vector<std::uint64_t> nodes(count, 0);  // expanded size of each subtree
+  std::vector<std::uint32_t> depth(count, 0);  // container levels in each subtree
+  std::vector<Walk> stack;
+  const std::uint64_t maxNodes = MaxBinaryNodes(bytes.size());
+
+  auto enter = [&](std::uint64_t object) -> std::optional<std::string> {
+    Refs refs;
+    if (auto error = ObjectRefs(bytes, t, object, refs)) return error;
+    if (stack.size() > kMaxDepth)
+      return "nested deeper than " + std::to_string(kMaxDepth) + " levels";
+    marks[object] = Mark::Open;
+    stack.push_back({object, refs});
+    return std::nullopt;
+  };
+
+  if (auto error = enter(t.topObject)) return error;
+  while (!stack.empty()) {
+    Walk& w = stack.back();
+    if (w.next < w.refs.count) {
+      std::uint64_t child =
+          ReadBigEndian(bytes, w.refs.at + static_cast<std::size_t>(w.next * t.refSize), t.refSize);
+      ++w.next;
+      if (child >= t.objectCount) return "object reference out of range";
+      if (marks[child] == Mark::Open) return "reference cycle";
+      if (marks[child] == Mark::Unseen) {
+        if (auto error = enter(child)) return error;
+      }
+      continue;
+    }
+    // Every reference followed: the object's subtree is complete.
+    std::uint64_t size = 1;
+    std::uint32_t levels = 0;
+    for (std::uint64_t i = 0; i < w.refs.count; ++i) {
+      std::uint64_t child =
+          ReadBigEndian(bytes, w.refs.at + static_cast<std::size_t>(i * t.refSize), t.refSize);
+      size = SaturatingAdd(size, nodes[child]);
+      if (depth[child] > levels) levels = depth[child];
+    }
+    if (w.refs.container) ++levels;
+    nodes[w.object] = size;
+    depth[w.object] = levels;
+    marks[w.object] = Mark::Done;
+    if (size > maxNodes) return "references expand to too many objects";
+    if (levels > kMaxDepth) return "nested deeper than " + std::to_string(kMaxDepth) + " levels";
+    stack.pop_back();
+  }
+  return std::nullopt;
+}
+
+}  // namespace plutil

@@ -1,0 +1,38 @@
+// Bounds on what the tool accepts, checked before libplist sees the bytes.
+//
+// libplist parses recursively and copies an object once for every reference
+// to it, so a hostile file could overflow the stack or expand without limit.
+// CheckXmlStructure and CheckBinaryStructure look at the raw bytes and refuse
+// such files with a one-line reason; a file they accept is safe to hand to
+// libplist (which still decides whether it is a valid property list).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace plutil {
+
+// Most dict/array levels nested inside one another that a file may hold.
+inline constexpr std::size_t kMaxDepth = 4096;
+
+// Most nodes the tree of a binary file may expand to, for a file of the given
+// size. A file without shared containers always stays below it: every node but
+// the root is one reference of at least one byte.
+std::uint64_t MaxBinaryNodes(std::size_t fileSize);
+
+// The reason the XML text is refused, or nothing when it may be parsed.
+// Refused: elements nested deeper than kMaxDepth dict/array levels, a closing
+// tag that does not match the open element, an unterminated tag, comment,
+// CDATA section or processing instruction.
+std::optional<std::string> CheckXmlStructure(std::string_view xml);
+
+// The reason the binary property list is refused, or nothing when it may be
+// parsed. Refused: a trailer, offset table or object reference out of the
+// file, a reference cycle, more than kMaxDepth nested containers, or a tree
+// that would expand to more than MaxBinaryNodes nodes.
+std::optional<std::string> CheckBinaryStructure(std::string_view bytes);
+
+}  // namespace plutil

@@ -1,0 +1,25 @@
+// Reading a property list, in either form, into a libplist tree.
+#pragma once
+
+#include "plutil/PlistHandle.h"
+
+#include <string>
+#include <string_view>
+
+namespace plutil {
+
+// True when the bytes begin with the binary form's magic "bplist".
+bool IsBinary(std::string_view bytes) noexcept;
+
+struct ReadResult {
+  PlistHandle tree;   // set on success
+  std::string error;  // one-line reason on failure
+};
+
+// Parses bytes of either form (binary when IsBinary). The structure checks of
+// Limits.h run first. XML input may use the element name "double", which is
+// read as "real". A dict that holds exactly one entry "CF$UID" with an integer
+// value becomes a UID, the form in which UIDs are written as XML.
+ReadResult ReadPlist(std::string_view bytes);
+
+}  // namespace plutil
