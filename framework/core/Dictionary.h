@@ -26,7 +26,6 @@
 #include <optional>
 #include <stdexcept>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -54,9 +53,9 @@ class Dictionary {
   Dictionary() = default;
 
   // Number of keys present.
-  std::int32_t Count() const noexcept { return static_cast<std::int32_t>(index_.size()); }
+  std::int32_t Count() const noexcept { return static_cast<std::int32_t>(count_); }
 
-  bool HasKey(std::string_view key) const { return index_.find(key) != index_.end(); }
+  bool HasKey(std::string_view key) const { return FindPos(key, HashOf(key)) != kNone; }
 
   // The value under key; throws KeyNotFoundException when the key is missing.
   const V& Value(std::string_view key) const {
@@ -73,41 +72,45 @@ class Dictionary {
 
   // Pointer to the value under key, or nullptr when the key is missing.
   const V* Find(std::string_view key) const {
-    auto it = index_.find(key);
-    return it == index_.end() ? nullptr : &*slots_[it->second].value;
+    const std::size_t pos = FindPos(key, HashOf(key));
+    return pos == kNone ? nullptr : &*slots_[SlotOf(table_[pos])].value;
   }
   V* Find(std::string_view key) {
-    auto it = index_.find(key);
-    return it == index_.end() ? nullptr : &*slots_[it->second].value;
+    const std::size_t pos = FindPos(key, HashOf(key));
+    return pos == kNone ? nullptr : &*slots_[SlotOf(table_[pos])].value;
   }
 
   // Stores value under key: a new key joins the end of the order, a present
   // key keeps its place and gets the new value.
   void SetValue(std::string_view key, V value) {
-    auto it = index_.find(key);
-    if (it != index_.end()) {
-      slots_[it->second].value = std::move(value);
+    const std::uint32_t hash = HashOf(key);
+    const std::size_t pos = FindPos(key, hash);
+    if (pos != kNone) {
+      slots_[SlotOf(table_[pos])].value = std::move(value);
       return;
     }
-    slots_.push_back(Slot{String(key), std::move(value)});
-    index_.emplace(slots_.back().key, slots_.size() - 1);
+    if ((count_ + 1) * 2 > table_.size()) Rehash(TableSizeFor(count_ + 1));
+    slots_.push_back(Slot{String(key), std::move(value), hash});
+    Place(hash, slots_.size() - 1);
+    ++count_;
   }
 
   // Takes key out; the other keys keep their order. A missing key is ignored.
   void Remove(std::string_view key) {
-    auto it = index_.find(key);
-    if (it == index_.end()) return;
-    const std::size_t slot = it->second;
-    index_.erase(it);
+    const std::size_t pos = FindPos(key, HashOf(key));
+    if (pos == kNone) return;
+    const std::size_t slot = SlotOf(table_[pos]);
+    EraseAt(pos);
+    --count_;
     if (slot + 1 == slots_.size()) {
       slots_.pop_back();
       DropTrailingHoles();
       return;
     }
     slots_[slot].value.reset();
-    slots_[slot].key = String();
+    String().swap(slots_[slot].key);
     ++holes_;
-    if (holes_ > index_.size()) Compact();  // bounds memory held by holes
+    if (holes_ > count_) Compact();  // bounds the memory held by holes
   }
 
   // The key at position i of the enumeration order, 0-based.
@@ -118,30 +121,80 @@ class Dictionary {
   }
 
   void Clear() noexcept {
-    index_.clear();
     slots_.clear();
+    table_.clear();
+    count_ = 0;
     holes_ = 0;
   }
 
  private:
+  // Entries in insertion order; a removed entry leaves a hole (no value)
+  // until the next compaction.
   struct Slot {
     String key;
-    std::optional<V> value;  // empty for a removed entry (a hole)
+    std::optional<V> value;
+    std::uint32_t hash;
   };
 
-  // Hash and equality that accept std::string_view without building a String.
-  struct KeyHash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view s) const noexcept {
-      return std::hash<std::string_view>{}(s);
+  // The index is an open-addressing table with linear probing. An entry is
+  // 0 when free, else (hash << 32) | (slot + 1); the hash in the entry picks
+  // its home position and screens key comparisons.
+  static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+  static std::uint32_t HashOf(std::string_view key) noexcept {
+    const std::uint64_t h = std::hash<std::string_view>{}(key);
+    return static_cast<std::uint32_t>(h ^ (h >> 32));
+  }
+  static std::size_t SlotOf(std::uint64_t entry) noexcept {
+    return static_cast<std::size_t>((entry & 0xFFFFFFFFu) - 1);
+  }
+  static std::uint32_t HashIn(std::uint64_t entry) noexcept {
+    return static_cast<std::uint32_t>(entry >> 32);
+  }
+  static std::size_t TableSizeFor(std::size_t n) {
+    std::size_t size = 16;
+    while (size < n * 2) size *= 2;
+    return size;
+  }
+
+  std::size_t FindPos(std::string_view key, std::uint32_t hash) const {
+    if (table_.empty()) return kNone;
+    const std::size_t mask = table_.size() - 1;
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+      const std::uint64_t e = table_[i];
+      if (e == 0) return kNone;
+      if (HashIn(e) == hash && TextEquals(slots_[SlotOf(e)].key, key)) return i;
     }
-  };
-  struct KeyEq {
-    using is_transparent = void;
-    bool operator()(std::string_view a, std::string_view b) const noexcept {
-      return TextEquals(a, b);
+  }
+
+  void Place(std::uint32_t hash, std::size_t slot) const {
+    const std::size_t mask = table_.size() - 1;
+    std::size_t i = hash & mask;
+    while (table_[i] != 0) i = (i + 1) & mask;
+    table_[i] = (std::uint64_t{hash} << 32) | (slot + 1);
+  }
+
+  // Frees table position i and shifts later entries of its probe run back,
+  // so that no lookup stops early.
+  void EraseAt(std::size_t i) {
+    const std::size_t mask = table_.size() - 1;
+    table_[i] = 0;
+    for (std::size_t j = (i + 1) & mask; table_[j] != 0; j = (j + 1) & mask) {
+      const std::size_t home = HashIn(table_[j]) & mask;
+      // The entry at j may move to i when its home is not in (i, j].
+      const bool stays = (i <= j) ? (home > i && home <= j) : (home > i || home <= j);
+      if (stays) continue;
+      table_[i] = table_[j];
+      table_[j] = 0;
+      i = j;
     }
-  };
+  }
+
+  void Rehash(std::size_t size) const {
+    table_.assign(size, 0);
+    for (std::size_t s = 0; s < slots_.size(); ++s)
+      if (slots_[s].value.has_value()) Place(slots_[s].hash, s);
+  }
 
   void DropTrailingHoles() const {
     while (!slots_.empty() && !slots_.back().value.has_value()) {
@@ -150,25 +203,25 @@ class Dictionary {
     }
   }
 
-  // Closes the holes left by removals, keeping the order of the live slots.
+  // Closes the holes left by removals, keeping the order of the live slots,
+  // and rebuilds the index for the new slot numbers.
   void Compact() const {
     std::size_t out = 0;
     for (std::size_t in = 0; in < slots_.size(); ++in) {
       if (!slots_[in].value.has_value()) continue;
-      if (out != in) {
-        slots_[out] = std::move(slots_[in]);
-        index_.find(std::string_view(slots_[out].key))->second = out;
-      }
+      if (out != in) slots_[out] = std::move(slots_[in]);
       ++out;
     }
     slots_.erase(slots_.begin() + static_cast<std::ptrdiff_t>(out), slots_.end());
     holes_ = 0;
+    Rehash(TableSizeFor(count_));
   }
 
   // Compaction after removals does not change what the dictionary holds, so
   // it may run from the const Key(i).
   mutable std::vector<Slot> slots_;
-  mutable std::unordered_map<String, std::size_t, KeyHash, KeyEq> index_;
+  mutable std::vector<std::uint64_t> table_;
+  std::size_t count_ = 0;
   mutable std::size_t holes_ = 0;
 };
 
