@@ -6,13 +6,8 @@
 #include <utility>
 
 #include "framework/core/MsgBox.h"
+#include "framework/core/Text.h"
 #include "plist/plist.h"
-
-namespace {
-
-fw::String DecimalText(std::int32_t n) { return std::to_string(n); }
-
-}  // namespace
 
 plistDict::plistDict() : childNodes_(1), childKeys_(1), childSeq_(1, 0) {}
 
@@ -109,7 +104,7 @@ void plistDict::RenameChildAt(std::int32_t position, const fw::String& key) {
 // ---- Navigation and queries -------------------------------------------------
 
 plistDict* plistDict::index(std::int32_t n) {
-  const std::int32_t p = ChildPosition(DecimalText(n));
+  const std::int32_t p = ChildPosition(fw::Str(n));
   return p == 0 ? nullptr : childNodes_[static_cast<std::size_t>(p)].get();
 }
 
