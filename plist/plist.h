@@ -32,4 +32,41 @@ class plist {
   // Gives this document a fresh, empty root named "root" (the old tree, if
   // any, is released).
   void MakeEmptyRoot();
+
+ public:
+  // ---- Value search ----------------------------------------------------------
+  // Finds leaves whose value text contains a text (exact, case-sensitive
+  // bytes; an empty text is found in every non-empty value), one hit per
+  // call, depth-first in each level's key order. Each hit is marked in its
+  // level's `searched`, so FindNext does not return it again until the marks
+  // are cleared. Each value read clears the error and records its own, so
+  // afterwards the error state tells the last read. The walks need no stack
+  // depth per tree level.
+
+  // The last hit: its level, key, value text and type name.
+  plistDict* foundDict = nullptr;
+  fw::String foundKey;
+  fw::String foundValue;
+  fw::String foundType;
+
+  // Empties the found fields, clears every mark and returns the first hit.
+  bool Find(const fw::String& text);
+  // The next unmarked hit. A text other than the last Find's clears the marks
+  // first (so it returns the first hit each time); the found fields keep the
+  // previous hit when nothing more is found.
+  bool FindNext(const fw::String& text);
+  // Sets the mark of every leaf at and below dict to false; nullptr does
+  // nothing.
+  void ClearSearch(plistDict* dict);
+
+ private:
+  friend struct plistTestPeer;  // lets the store's tests reach ReadStructure
+
+  // One pass over dict and the levels below it that stops at the first
+  // unmarked leaf matching text: by value for "valueSearch", by key for
+  // "keySearch" (any other mode matches nothing).
+  bool ReadStructure(plistDict* dict, const fw::String& text, const fw::String& mode);
+
+  // The text of the last Find.
+  fw::String lastSearch;
 };
