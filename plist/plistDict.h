@@ -220,6 +220,31 @@ class plistDict {
   void Dump(std::int32_t indent);
 
   // ---- Control-state binding ----------------------------------------------------
+  //
+  // Stored layouts:
+  // - A colour is a "string" of six hexadecimal digits, two each for red,
+  //   green and blue, written in upper case ("0102FF"). Reading accepts
+  //   either case; a text that is not exactly six hexadecimal digits reads as
+  //   black, with no error beyond the read's own.
+  // - A window is a "dict" holding "windowName" (string) and "WindowPos", a
+  //   "dict" of "left", "top", "width", "height" (integers).
+  // - A list box or popup menu is a "dict" under Name + "." + Index holding
+  //   "default" (the selected row's text) and "elements" (an array: one
+  //   string per row, or, for a list box of several columns, one array of
+  //   cell strings per row). Storing replaces an old record whole.
+  // - A string list is an "array" of strings; an edit field, label, check box
+  //   or radio button is one leaf under its Name alone (string, string,
+  //   boolean, boolean).
+  // Choices where the layouts leave the outcome open:
+  // - A get on a control that already holds rows adds the stored rows after
+  //   them; cells and the selected row are addressed by element number.
+  // - In a list box of several columns the stored default selects the row
+  //   whose first cell equals it; a stored one-column element (a string)
+  //   fills the first cell of its row.
+  // - SetList and AppendList count a negative first as 0.
+  // - On a key that holds a leaf, SetWindow, GetWindow, GetListbox and
+  //   GetPopup change neither the level nor the control, and GetList gives
+  //   the base items only; child's "Child exists: " error stays recorded.
 
   void SetColor(const fw::String& key, fw::Color colour);
   fw::Color GetColor(const fw::String& key);
@@ -248,6 +273,39 @@ class plistDict {
   void GetRadio(fw::IRadioButton& radio);
 
   // ---- Paths, move, copy and rename ------------------------------------------------
+  //
+  // AbsolutePath: ":root" followed by ":" + name for each level below the
+  // root down to this node; the walk up stops at the first ancestor named
+  // "root". A node whose ancestors include no level named "root" (a
+  // free-standing node, a document's blank root after "Not a plist file",
+  // the levels below them) gets ":" + name for each level from its topmost
+  // ancestor down: ":" for a nameless free-standing node, "::x" for its child
+  // x. It always returns, and leaves the error state alone.
+  //
+  // Move copies entry key into dest (under newName when not empty; as the
+  // next element when dest is an array level) through the typed reads and
+  // writes, then, when isMove, removes it here with Remove of the key text.
+  // Values arrive in the text their write produces ("real" into an array
+  // becomes "double", "double" into a dict becomes "real", integers travel
+  // as Int32). Messages, each recorded before anything changes:
+  //   "Destination is nil"; "Source does not exist."; "Key " + newName +
+  //   " already exists." (Rename);
+  //   "Destination lies within the source": the moved entry is a dict or
+  //     array level and dest is that level or lies below it;
+  //   "Source and destination are the same": dest is this dict level and
+  //     the new key is key;
+  //   "New name is empty": Rename to "".
+  // When a write into the destination fails (a type mismatch, a leaf where a
+  // level is to go, or a level already there that is the moved level or
+  // lies below it, met while joining levels), what could be written stays
+  // written, the source stays in place, and the first failure's message is
+  // recorded again at the end, so it is the call's outcome also when later
+  // writes cleared it or it went to another document. An entry whose type
+  // name is not one of the nine is not copied and stays, with no error. In a
+  // dict level a key text that reads as a number cannot be removed (Remove
+  // takes it as an element number): the entry then stays here as well, with
+  // the " is not an array" error. Levels of any depth are copied without a
+  // stack frame per level.
 
   fw::String AbsolutePath();
   void Move(const fw::String& key, plistDict* dest, bool isMove, const fw::String& newName);
