@@ -72,7 +72,7 @@ TEST_F(Search, HitsComeDepthFirstInKeyOrder) {
   ExpectFound(&root, "d", "x5", "string");
   EXPECT_TRUE(root.searched.Value("a"));
   EXPECT_TRUE(list->searched.Value("2"));
-  EXPECT_FALSE(root.searched.HasKey("other"));  // never matched, never marked
+  EXPECT_FALSE(root.searched.Value("other"));  // never matched, never marked
 }
 
 TEST_F(Search, SameValueTwiceFirstThenSecondThenNoMore) {
