@@ -74,42 +74,41 @@ std::int32_t ToPosition(std::size_t n) {
              : static_cast<std::int32_t>(n);
 }
 
-// Finds find in s at or after byte offset `from`, where from is a character
-// boundary; a match must start and end on character boundaries. Returns the
-// byte offset and, through chars, the number of characters before it (counted
-// from `from`, added to *chars). npos when there is none.
+// Whether the n bytes from boundary i end on a character boundary.
+bool EndsOnBoundary(std::string_view s, std::size_t i, std::size_t n) {
+  const std::size_t end = i + n;
+  while (i < end) i += CharBytes(s, i);
+  return i == end;
+}
+
+// Byte offset of the first match of find in s at or after the character
+// boundary `from`, or npos. A match starts and ends on character boundaries.
+// When chars is given, the number of characters between from and the match
+// is added to it.
 std::size_t FindWhole(std::string_view s, std::string_view find, std::size_t from,
                       std::size_t* chars) {
-  std::size_t pos = from;  // a character boundary
+  std::size_t pos = from;  // always a character boundary
   std::size_t counted = 0;
-  while (pos <= s.size()) {
+  for (;;) {
     const std::size_t hit = s.find(find, pos);
-    if (hit == std::string_view::npos) return std::string_view::npos;
-    // Walk boundaries from pos up to hit.
+    if (hit == std::string_view::npos) return hit;
     while (pos < hit) {
       pos += CharBytes(s, pos);
       ++counted;
     }
     if (pos == hit) {
-      // The match starts on a boundary; check that it ends on one.
-      const std::size_t end = hit + find.size();
-      std::size_t q = hit;
-      while (q < end) q += CharBytes(s, q);
-      if (q == end) {
+      if (EndsOnBoundary(s, hit, find.size())) {
         if (chars != nullptr) *chars += counted;
         return hit;
       }
-    }
-    // pos is now the first boundary after a match that started inside a
-    // character, or the start of a match that ended inside one: go on from
-    // the next boundary.
-    if (pos == hit) {
-      if (pos >= s.size()) return std::string_view::npos;
+      // The match ends inside a character (so hit < s.size()): go on from
+      // the next boundary.
       pos += CharBytes(s, pos);
       ++counted;
     }
+    // Otherwise the match began inside a character and pos is the next
+    // boundary after it.
   }
-  return std::string_view::npos;
 }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
@@ -201,28 +200,19 @@ Scan ScanDecimal(std::string_view s, std::size_t i) {
   double v = 0;
   const auto res = std::from_chars(first, last, v, std::chars_format::general);
   if (res.ec == std::errc::result_out_of_range) {
-    // Overflow or underflow: decide by the decimal exponent of the leading
-    // significant digit, roughly (integer digits from the first non-zero one,
-    // or minus the zeros after the point), plus the written exponent.
+    // Overflow or underflow: decide by the decimal magnitude of the
+    // mantissa (its integer digits from the first non-zero one, or minus the
+    // zeros right after the point) plus the written exponent.
     std::int64_t sigInt = 0, fracZeros = 0;
-    bool nonzero = false, point = false;
-    for (std::size_t k = mantissaStart; k < mantissaEnd; ++k) {
-      if (s[k] == '.') {
-        point = true;
-      } else if (!point) {
-        nonzero = nonzero || s[k] != '0';
-        if (nonzero) ++sigInt;
-      } else if (sigInt == 0 && !nonzero) {
-        if (s[k] != '0')
-          nonzero = true;
-        else
-          ++fracZeros;
-      }
-    }
+    std::size_t k = mantissaStart;
+    while (k < mantissaEnd && s[k] == '0') ++k;
+    while (k < mantissaEnd && IsDigit(s[k])) ++k, ++sigInt;
+    if (sigInt == 0 && k < mantissaEnd && s[k] == '.')
+      for (++k; k < mantissaEnd && s[k] == '0'; ++k) ++fracZeros;
     const std::int64_t magnitude = sigInt > 0 ? sigInt : -fracZeros;
     std::int64_t exponent = 0;
     if (mantissaEnd < j) {
-      std::size_t k = mantissaEnd + 1;
+      k = mantissaEnd + 1;
       bool expNegative = false;
       if (s[k] == '+' || s[k] == '-') expNegative = s[k++] == '-';
       for (; k < j; ++k)

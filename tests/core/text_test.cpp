@@ -110,6 +110,66 @@ TEST(TextTest, SplitsJoinBack) {
   }
 }
 
+// Random byte strings, mostly not valid UTF-8, keep the functions consistent
+// with one another (and, under the sanitizer build, free of faults).
+TEST(TextTest, RandomBytesKeepInvariants) {
+  std::mt19937 rng(99);
+  // Pieces that make up the random texts: ASCII, separators, multi-byte
+  // characters, their fragments and bytes that begin nothing.
+  const std::vector<String> pieces = {"a",
+                                      ",",
+                                      "-",
+                                      "\xC3",
+                                      "\xA9",
+                                      "\xC3\xA9",
+                                      "\xE6\x97\xA5",
+                                      "\xE6\x97",
+                                      "\xF0\x9F\x98\x80",
+                                      "\xFF",
+                                      " ",
+                                      String("\0", 1)};
+  auto randomText = [&](std::size_t maxPieces) {
+    String s;
+    const std::size_t n = rng() % (maxPieces + 1);
+    for (std::size_t i = 0; i < n; ++i) s += pieces[rng() % pieces.size()];
+    return s;
+  };
+  for (int round = 0; round < 3000; ++round) {
+    const String s = randomText(12);
+    const String sep = randomText(2);
+    SCOPED_TRACE(testing::PrintToString(s) + " / " + testing::PrintToString(sep));
+    const std::int32_t len = fw::Len(s);
+    const std::int32_t n = static_cast<std::int32_t>(rng() % (len + 2));
+    ASSERT_EQ(fw::Left(s, n) + fw::Mid(s, n + 1), s);
+    ASSERT_EQ(fw::Mid(s, n + 1, 1) + fw::Mid(s, n + 2), fw::Mid(s, n + 1));
+    ASSERT_EQ(fw::ReplaceAll(s, sep, sep), s);
+    const std::int32_t at = fw::InStr(s, sep);
+    if (at > 0) {
+      ASSERT_EQ(fw::Mid(s, at, fw::Len(sep)), sep);
+      ASSERT_EQ(fw::InStr(fw::Left(s, at - 1 + fw::Len(sep) - 1), sep), 0);
+    }
+    if (!sep.empty()) {
+      // The fields joined by the separator give the text back.
+      const std::int32_t fields = fw::CountFields(s, sep);
+      String joined;
+      for (std::int32_t i = 1; i <= fields; ++i)
+        joined += (i > 1 ? sep : "") + fw::NthField(s, sep, i);
+      ASSERT_EQ(joined, s);
+      // Each separator between fields is one that ReplaceAll removes.
+      if (!s.empty()) {
+        ASSERT_EQ((s.size() - fw::ReplaceAll(s, sep, "").size()) / sep.size(),
+                  static_cast<std::size_t>(fields - 1));
+      }
+    }
+    const String t = fw::Trim(s);
+    ASSERT_NE(s.find(t), String::npos);
+    ASSERT_EQ(fw::Trim(t), t);
+    (void)fw::Asc(s);
+    (void)fw::CDbl(s);
+    (void)fw::IsNumeric(s);
+  }
+}
+
 TEST(TextTest, InStr) {
   const struct {
     String s, find;
@@ -424,6 +484,9 @@ TEST(TextTest, CDblAndVal) {
       {"-1e400", -inf},
       {"123456789e305", inf},
       {"1e-400", 0},
+      {"000123e307", inf},
+      {"0.5e309", inf},
+      {"0.0001e-320", 0},
       {"0.000000001e-320", 0},
       {"0e99999", 0},
       {"123456789012345678901234567890", 1.2345678901234568e29},
