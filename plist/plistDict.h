@@ -56,6 +56,7 @@
 // Everything runs on one thread; nothing is locked.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -209,14 +210,38 @@ class plistDict {
 
   // ---- XML reading -----------------------------------------------------------
 
+  // Nesting bound of the reader: the level Load is called on counts as 1.
+  // A nested "<dict>" or "<array>" that would be level kMaxDepth + 1 becomes
+  // an empty child, and reading stops there as if the stream had ended: every
+  // entry read before it is kept, no error is recorded. The reader, the
+  // writer, the dump and the release of a tree use no stack per level, so a
+  // tree of any depth is safe in them.
+  static constexpr std::size_t kMaxDepth = 10000;
+
+  // Initialises this node from the arguments and, with readContents, reads
+  // this level and every level nested in it from stream (never nil then),
+  // up to and including the level's end tag. Records no error; a read
+  // failure of the stream (fw::IOError) passes to the caller. Values and keys
+  // are decoded with CodeToBrackets.
   void Load(fw::TextInputStream* stream, const fw::String& name, bool arrayFlag, plistDict* parent,
             plist* document, bool readContents);
-  fw::String CodeToBrackets(const fw::String& text);
+  // Decodes "&lt;", "&gt;", "&#13;" (CR), "&#10;" (LF) and then "&amp;";
+  // every other entity stays as written.
+  static fw::String CodeToBrackets(const fw::String& text);
 
   // ---- XML writing and dump ---------------------------------------------------
 
+  // Writes this level's entries, one element per line at indent tabs, nested
+  // levels one tab deeper. Values and keys go through BracketsToCode, so every
+  // element stands on one line. Write failures show in the stream (see
+  // TextOutputStream.h).
   void Write(fw::TextOutputStream& stream, std::int32_t indent);
-  fw::String BracketsToCode(const fw::String& text);
+  // Escapes "&" as "&amp;" (first), "<" as "&lt;", ">" as "&gt;", CR as
+  // "&#13;" and LF as "&#10;".
+  static fw::String BracketsToCode(const fw::String& text);
+  // Appends this level's rendering to the clipboard text, after those of its
+  // nested levels (which go first, each when it is finished); every line ends
+  // with CR.
   void Dump(std::int32_t indent);
 
   // ---- Control-state binding ----------------------------------------------------
@@ -325,7 +350,7 @@ class plistDict {
   // A date field as two digits: "0" before every number below 10.
   fw::String MakeTwo(std::int32_t number);
   // The text without its leading control characters.
-  fw::String StripAll(const fw::String& text);
+  static fw::String StripAll(const fw::String& text);
 
   // ---- Child-list helpers (the only way to change `children`) ---------------------
 
@@ -349,6 +374,8 @@ class plistDict {
 
  private:
   friend class plist;
+  friend class plistXmlReader;
+  friend class plistXmlWriter;
 
   void BuildPath(plistDict* node, const fw::String& pathSoFar);
 
