@@ -1,32 +1,95 @@
-// A property-list document: the root of one tree and its error state.
+// A property-list document: the root of one tree, bound to a file, and its
+// error state.
 //
 // What callers may rely on:
-// - `root` is the tree's root level, a dict level named "root" whose nodes
-//   all refer back to this document. The document owns it and the whole
-//   tree; destroying the document releases the tree.
+// - `root` is never null. After a load it is the tree's root level, a dict
+//   level named "root" whose nodes all refer back to this document; the
+//   document owns it and the whole tree; destroying the document releases
+//   the tree (it never deletes files).
 // - `error` and `errorMessage` hold the outcome of the last recorded node
-//   operation (see plistDict.h): false and "" when it succeeded or when
-//   nothing has been recorded yet.
-// - With `debug` on, every error a node records is also shown in a MsgBox.
+//   operation (see plistDict.h), or of the document's own load and save,
+//   which only ever set them (never clear them) with exactly these texts:
+//     "Not a plist file"                no line of the file is exactly "<dict>"
+//                                       (also: the file, or its temporary
+//                                       copy, cannot be opened or made)
+//     <absolute path> + " does not exist"  neither file nor fallback exists
+//     "Could not open file for saving"  Save could not write the whole file,
+//                                       or could not convert it back to the
+//                                       binary form and replace the source
+//   A load or save that succeeds leaves them as they were.
+// - With `debug` on, every error a node records is also shown in a MsgBox;
+//   the document's own errors never are.
+// - Loading an XML file reads it directly; `headers` keeps every line before
+//   the tree up to and including the first line that is exactly "<dict>",
+//   and Save writes them back byte for byte, then the tree (one element per
+//   line, see plistDict::Write), then "</dict>" and "</plist>". A missing
+//   file gives an empty root and the four header lines of a new document.
+// - A binary file (first line beginning with "bplist") is read through a copy
+//   named "<name> temp" in its folder, converted by running exactly
+//   "plutil -convert xml1 " + ShellPath of the copy through fw::Shell. Save
+//   writes that copy, runs "plutil -convert binary1 " + its ShellPath, and
+//   replaces the source with it atomically, but only when the copy was
+//   written, the conversion succeeded and the copy really is binary, and never
+//   after a load that ended in "Not a plist file": otherwise the binary source
+//   is left untouched. The copy stays until Cleanup().
+// - Every file is replaced atomically (see TextOutputStream.h): a failed save
+//   never leaves a half-written file.
+// - A read failure of the operating system while loading (fw::IOError)
+//   passes to the caller.
 // - A document is neither copied nor moved: its nodes point back at it.
 #pragma once
 
 #include <memory>
+#include <optional>
+#include <vector>
 
+#include "framework/core/FolderItem.h"
 #include "framework/core/String.h"
 #include "plist/plistDict.h"
 
 class plist {
  public:
-  // A new document holding an empty root level and no error.
+  // A new document holding an empty root level, no file and no error.
   plist();
+  // Loads file, or fallback when file does not exist (see Load).
+  plist(const fw::FolderItem& file, const fw::FolderItem& fallback);
+  // Loads file; the file is its own fallback.
+  explicit plist(const fw::FolderItem& file);
   plist(const plist&) = delete;
   plist& operator=(const plist&) = delete;
 
   std::unique_ptr<plistDict> root;
   bool error = false;
   fw::String errorMessage;
+  // The file Save writes: the file given to Load, or the " temp" copy of a
+  // binary source. Empty only for a document made by plist().
+  std::optional<fw::FolderItem> savePath;
+
+ protected:
+  // The lines before the tree, in file order; written back by Save.
+  std::vector<fw::String> headers;
+
+ public:
+  bool isBinary = false;
+  // The binary source that Save replaces; set only when isBinary.
+  std::optional<fw::FolderItem> org;
   bool debug = false;
+
+  // Reads file, or fallback when file does not exist, into a new root. A
+  // second Load adds the header lines it reads to those already held and
+  // keeps isBinary, org and the error state.
+  void Load(const fw::FolderItem& file, const fw::FolderItem& fallback);
+  // Writes the document to savePath (and back to binary, see above), then
+  // Cleanup() when cleanup is true.
+  void Save(bool cleanup);
+  void Save();
+  // For a binary source, deletes the temporary copy (savePath keeps naming
+  // it; a later Save makes it again). Otherwise does nothing.
+  void Cleanup();
+  // Replaces the clipboard text by the header lines, the root's dump
+  // (plistDict::Dump at indent 1), "</dict>" and "</plist>"; every line
+  // ends with CR.
+  void Dump();
 
  protected:
   // Gives this document a fresh, empty root named "root" (the old tree, if
@@ -69,4 +132,13 @@ class plist {
 
   // The text of the last Find.
   fw::String lastSearch;
+
+  // Loading and saving.
+  void LoadSource(const fw::FolderItem& source);
+  std::unique_ptr<fw::TextInputStream> OpenBinarySource(const fw::FolderItem& source);
+  void NotAPlist();
+  bool WriteFile();
+  bool ReplaceBinarySource();
+
+  bool notAPlist_ = false;  // the last load ended in "Not a plist file"
 };

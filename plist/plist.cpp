@@ -1,0 +1,152 @@
+// The document bound to a file: loading (XML directly, binary through a
+// converted temporary copy), saving, the temporary copy and the dump.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "framework/core/Clipboard.h"
+#include "framework/core/Shell.h"
+#include "framework/core/TextInputStream.h"
+#include "framework/core/TextOutputStream.h"
+#include "plist/plist.h"
+
+namespace {
+
+const char kNotAPlist[] = "Not a plist file";
+const char kCannotSave[] = "Could not open file for saving";
+const char kRootLine[] = "<dict>";
+
+// The four lines before the tree of a new document.
+const char* const kNewHeaders[] = {
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>",
+    "<!DOCTYPE plist PUBLIC \"-//Apple Computer//DTD PLIST 1.0//EN\" "
+    "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">",
+    "<plist version=\"1.0\">",
+    kRootLine,
+};
+
+bool BeginsWithBplist(const fw::String& line) { return line.compare(0, 6, "bplist") == 0; }
+
+// True when the file at item begins with the binary form's "bplist" mark.
+bool IsBinaryFile(const fw::FolderItem& item) {
+  int fd = open(item.AbsolutePath().c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  char mark[6];
+  ssize_t n = read(fd, mark, sizeof mark);
+  close(fd);
+  return n == 6 && fw::String(mark, 6) == "bplist";
+}
+
+int RunCommand(const fw::String& command) {
+  fw::Shell shell;
+  shell.Execute(command);
+  return shell.ErrorCode();
+}
+
+}  // namespace
+
+plist::plist(const fw::FolderItem& file, const fw::FolderItem& fallback) : plist() {
+  Load(file, fallback);
+}
+
+plist::plist(const fw::FolderItem& file) : plist(file, file) {}
+
+void plist::Load(const fw::FolderItem& file, const fw::FolderItem& fallback) {
+  root = std::make_unique<plistDict>();
+  savePath = file;
+  notAPlist_ = false;
+  const fw::FolderItem& source = file.Exists() ? file : fallback;
+  if (source.Exists()) {
+    LoadSource(source);
+    return;
+  }
+  error = true;
+  errorMessage = source.AbsolutePath() + " does not exist";
+  for (const char* line : kNewHeaders) headers.emplace_back(line);
+  root->Load(nullptr, "root", false, nullptr, this, false);
+}
+
+void plist::LoadSource(const fw::FolderItem& source) {
+  auto in = source.OpenAsTextFile();
+  if (!in) return NotAPlist();
+  fw::String line = in->ReadLine();
+  if (BeginsWithBplist(line)) {
+    in->Close();
+    in = OpenBinarySource(source);
+  } else {
+    in->Close();
+    in = source.OpenAsTextFile();
+  }
+  if (!in) return NotAPlist();
+  while (!in->Eof() && line != kRootLine) {
+    line = in->ReadLine();
+    headers.push_back(line);
+  }
+  if (line != kRootLine) return NotAPlist();
+  root->Load(in.get(), "root", false, nullptr, this, true);
+}
+
+// Makes the " temp" copy beside source, converts it to XML and opens it.
+std::unique_ptr<fw::TextInputStream> plist::OpenBinarySource(const fw::FolderItem& source) {
+  isBinary = true;
+  org = source;
+  auto folder = source.Parent();
+  auto copy = folder ? folder->Child(source.Name() + " temp") : std::nullopt;
+  if (!copy) return nullptr;
+  savePath = *copy;
+  if (copy->Exists()) copy->Delete();
+  if (!source.CopyFileTo(*copy)) return nullptr;
+  RunCommand("plutil -convert xml1 " + copy->ShellPath());
+  return copy->OpenAsTextFile();
+}
+
+void plist::NotAPlist() {
+  error = true;
+  errorMessage = kNotAPlist;
+  notAPlist_ = true;
+}
+
+void plist::Save() { Save(false); }
+
+void plist::Save(bool cleanup) {
+  if (!WriteFile() || (isBinary && !notAPlist_ && !ReplaceBinarySource())) {
+    error = true;
+    errorMessage = kCannotSave;
+  }
+  if (cleanup) Cleanup();
+}
+
+bool plist::WriteFile() {
+  auto out = savePath ? savePath->CreateTextFile() : nullptr;
+  if (!out) return false;
+  for (const fw::String& line : headers) out->WriteLine(line);
+  root->Write(*out, 1);
+  out->WriteLine("</dict>");
+  out->WriteLine("</plist>");
+  return out->Close();
+}
+
+// Converts the written copy to the binary form and puts it in place of the
+// source in one rename; the source is left alone when anything fails.
+bool plist::ReplaceBinarySource() {
+  if (!org) return false;
+  if (RunCommand("plutil -convert binary1 " + savePath->ShellPath()) != 0) return false;
+  if (!IsBinaryFile(*savePath)) return false;
+  return savePath->CopyFileTo(*org);
+}
+
+void plist::Cleanup() {
+  if (isBinary && savePath) savePath->Delete();
+}
+
+void plist::Dump() {
+  fw::String text;
+  for (const fw::String& line : headers) text += line + "\r";
+  fw::Clipboard first;
+  first.SetText("");
+  first.SetText(text);
+  first.Close();
+  root->Dump(1);
+  fw::Clipboard last;
+  last.SetText(last.Text() + "</dict>\r</plist>\r");
+  last.Close();
+}

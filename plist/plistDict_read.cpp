@@ -1,0 +1,263 @@
+// The XML reader: fills a level, and every level nested in it, from the
+// line-oriented property-list form, one line at a time.
+//
+// The levels are read with an explicit stack instead of one call per level,
+// so the depth of a file costs heap, not stack. Each level keeps its own
+// state exactly as a separate call would: the fields of a line that opened a
+// nested level are handled by the outer level once the nested one has ended.
+#include <deque>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "framework/core/TextInputStream.h"
+#include "plist/plistDict.h"
+
+namespace {
+
+constexpr char kCR = '\r';
+
+bool Contains(std::string_view text, std::string_view part) {
+  return text.find(part) != std::string_view::npos;
+}
+
+bool EndsWith(std::string_view text, std::string_view tail) {
+  return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
+}
+
+// The tags of one line as fields: the line is split between "><" unless a
+// closing tag "</" follows, which stays joined to the tag before it.
+void SplitFields(std::string_view line, std::vector<std::string_view>& fields) {
+  fields.clear();
+  size_t start = 0;
+  for (size_t i = 0; i + 1 < line.size(); ++i) {
+    if (line[i] == '>' && line[i + 1] == '<' && (i + 2 >= line.size() || line[i + 2] != '/')) {
+      fields.push_back(line.substr(start, i + 1 - start));
+      start = i + 1;
+    }
+  }
+  fields.push_back(line.substr(start));
+}
+
+}  // namespace
+
+// The reading state of one level, as one call of the reader would hold it.
+struct plistXmlLevel {
+  plistDict* node;
+  fw::String endTag;
+  fw::String lastField;
+  fw::String currentKey;
+  fw::String tagName;
+  fw::String elementType;
+  fw::String pending;
+  bool multiLine = false;
+  bool selfClosing = false;
+  fw::String line;                       // the line being handled
+  std::vector<std::string_view> fields;  // its fields, into line
+  size_t nextField = 0;
+};
+
+class plistXmlReader {
+ public:
+  plistXmlReader(fw::TextInputStream& stream, plistDict* node) : stream_(stream) { Push(node); }
+
+  void Run() {
+    while (!levels_.empty()) {
+      plistXmlLevel& level = levels_.back();
+      if (level.nextField < level.fields.size()) {
+        HandleField(level, level.fields[level.nextField++]);
+      } else if (LevelEnds(level)) {
+        levels_.pop_back();
+      } else {
+        ReadLine(level);
+      }
+    }
+  }
+
+ private:
+  void Push(plistDict* node) {
+    levels_.emplace_back();
+    levels_.back().node = node;
+    levels_.back().endTag = node->isArray ? "</array>" : "</dict>";
+  }
+
+  bool LevelEnds(plistXmlLevel& level) {
+    return stopped_ || stream_.Eof() || level.lastField == level.endTag ||
+           level.lastField == "<dict/>";
+  }
+
+  void ReadLine(plistXmlLevel& level) {
+    if (level.node->isArray && !level.multiLine) {
+      ++level.node->indexOf;
+      level.currentKey = std::to_string(level.node->indexOf);
+    }
+    level.line = level.node->StripAll(stream_.ReadLine());
+    SplitFields(level.line, level.fields);
+    level.nextField = 0;
+  }
+
+  void HandleField(plistXmlLevel& level, std::string_view field) {
+    if (field.substr(0, 5) == "<key>") return KeyField(level, field);
+    if (field == level.endTag) {
+      level.lastField = level.endTag;
+      return;
+    }
+    if (level.multiLine && !IsClosingTag(field, level.tagName)) {
+      return ContinuationField(level, field);
+    }
+    if (Contains(field, ">")) return TagField(level, field);
+    level.lastField = field;
+  }
+
+  static bool IsClosingTag(std::string_view field, std::string_view tagName) {
+    return field.size() == tagName.size() + 3 && field.substr(0, 2) == "</" &&
+           field.substr(2, tagName.size()) == tagName && field.back() == '>';
+  }
+
+  void KeyField(plistXmlLevel& level, std::string_view field) {
+    std::string_view key = field.substr(5);
+    if (EndsWith(key, "</key>")) key.remove_suffix(6);
+    level.currentKey = level.node->CodeToBrackets(fw::String(key));
+    // The text as written decides whether the level ends, so that a key
+    // whose decoded text equals the end tag stays a key.
+    level.lastField = key;
+  }
+
+  void ContinuationField(plistXmlLevel& level, std::string_view field) {
+    const fw::String closing = "</" + level.tagName + ">";
+    size_t at = field.find(closing);
+    if (at != std::string_view::npos) {
+      field = field.substr(0, at);
+      level.multiLine = false;
+    }
+    level.pending.append(field);
+    if (level.tagName != "data") level.pending += kCR;
+    if (!level.multiLine) StoreValue(level);
+    level.lastField = field;
+  }
+
+  void StoreValue(plistXmlLevel& level) {
+    level.node->values.SetValue(level.currentKey, level.node->CodeToBrackets(level.pending));
+  }
+
+  void TagField(plistXmlLevel& level, std::string_view field) {
+    std::string_view tag = field.substr(0, field.find('>'));
+    if (!tag.empty() && tag.front() == '<') tag.remove_prefix(1);
+    level.tagName = tag;
+    if (tag == "false/" || tag == "true/") {
+      level.node->types.SetValue(level.currentKey, "boolean");
+      level.node->values.SetValue(level.currentKey, tag == "true/" ? "true" : "false");
+      level.elementType = "boolean";
+      level.lastField = field;
+    } else if ((tag.size() == level.elementType.size() + 1 && tag.front() == '/' &&
+                tag.substr(1) == level.elementType) ||
+               tag == "/key") {
+      level.multiLine = false;
+      StoreValue(level);
+      level.pending.clear();
+      level.lastField = field;
+    } else {
+      OpeningTag(level, field, tag);
+    }
+    if (level.elementType == "dict" || level.elementType == "array") NestedLevel(level);
+  }
+
+  void OpeningTag(plistXmlLevel& level, std::string_view field, std::string_view tag) {
+    level.selfClosing = !tag.empty() && tag.back() == '/';
+    if (level.selfClosing) tag.remove_suffix(1);
+    level.elementType = tag;
+    level.node->types.SetValue(level.currentKey, level.elementType);
+    level.lastField = field;
+    if (level.elementType == "dict" || level.elementType == "array") return;
+    std::string_view rest = field.substr(field.find('>') + 1);
+    level.lastField = rest;
+    size_t close = rest.find("</" + level.elementType);
+    if (close != std::string_view::npos) {
+      level.pending = rest.substr(0, close);
+      StoreValue(level);
+      return;
+    }
+    level.multiLine = true;
+    level.pending.clear();
+    if (Contains(rest, ">")) return;
+    level.pending = rest;
+    if (level.elementType != "data") level.pending += kCR;
+  }
+
+  void NestedLevel(plistXmlLevel& level) {
+    plistDict* parent = level.node;
+    const bool array = level.elementType == "array";
+    plistDict* child =
+        parent->AppendChildNode(level.currentKey, parent->MakeChildNode(array, level.currentKey));
+    const bool read = !level.selfClosing;
+    child->Load(nullptr, level.currentKey, array, parent, parent->rootClass, false);
+    if (!read) {
+      if (level.elementType == "dict") level.lastField.clear();
+      return;
+    }
+    if (levels_.size() >= plistDict::kMaxDepth) {
+      stopped_ = true;  // too deep: reading ends here, as at the end of the file
+      return;
+    }
+    Push(child);
+  }
+
+  fw::TextInputStream& stream_;
+  std::deque<plistXmlLevel> levels_;  // references stay valid as levels come and go
+  bool stopped_ = false;
+};
+
+void plistDict::Load(fw::TextInputStream* stream, const fw::String& nodeName, bool arrayFlag,
+                     plistDict* parentNode, plist* document, bool readContents) {
+  values.Clear();
+  types.Clear();
+  name = nodeName;
+  parent = parentNode;
+  rootClass = document;
+  isArray = arrayFlag;
+  indexOf = -1;
+  if (!readContents) return;
+  if (stream == nullptr) throw fw::IOError("no stream to read the level from");
+  plistXmlReader(*stream, this).Run();
+}
+
+fw::String plistDict::StripAll(const fw::String& text) {
+  size_t i = 0;
+  while (i < text.size() && static_cast<unsigned char>(text[i]) < 32) ++i;
+  return text.substr(i);
+}
+
+// Decodes "&lt;", "&gt;", "&#13;", "&#10;" and then "&amp;"; one pass from
+// left to right gives the same text as those replacements in turn.
+fw::String plistDict::CodeToBrackets(const fw::String& text) {
+  if (text.find('&') == fw::String::npos) return text;
+  struct Entity {
+    std::string_view code;
+    char c;
+  };
+  static constexpr Entity kEntities[] = {
+      {"&lt;", '<'}, {"&gt;", '>'}, {"&#13;", '\r'}, {"&#10;", '\n'}, {"&amp;", '&'}};
+  fw::String out;
+  out.reserve(text.size());
+  std::string_view rest = text;
+  while (!rest.empty()) {
+    size_t amp = rest.find('&');
+    out.append(rest.substr(0, amp));
+    if (amp == std::string_view::npos) break;
+    rest.remove_prefix(amp);
+    bool decoded = false;
+    for (const Entity& e : kEntities) {
+      if (rest.substr(0, e.code.size()) == e.code) {
+        out += e.c;
+        rest.remove_prefix(e.code.size());
+        decoded = true;
+        break;
+      }
+    }
+    if (!decoded) {
+      out += '&';
+      rest.remove_prefix(1);
+    }
+  }
+  return out;
+}

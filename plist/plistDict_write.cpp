@@ -1,0 +1,195 @@
+// The XML writer and the dump: one element per line, tab indentation, the
+// entries of each level in key order, nested levels one tab deeper.
+//
+// Both walk the tree with an explicit stack instead of one call per level,
+// so a tree of any depth is written and dumped without exhausting the stack.
+// The output is the same as that of one call per level: the dump still hands
+// each level's rendering to the clipboard when that level is finished, so
+// nested levels reach it before the levels that hold them.
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "framework/core/Clipboard.h"
+#include "framework/core/TextOutputStream.h"
+#include "plist/plistDict.h"
+
+class plistXmlWriter {
+ public:
+  // Walks node and everything below it, handing each line to out:
+  //   out.Line(text)                 one element line,
+  //   out.Key(node, key, tabs)       the key line(s) of a dict entry,
+  //   out.Begin() / out.End()        a level starts / is finished.
+  template <class Out>
+  static void Walk(const plistDict& node, std::int32_t indent, Out& out) {
+    std::vector<Frame> stack;
+    stack.push_back(MakeFrame(node, indent));
+    out.Begin();
+    while (!stack.empty()) {
+      if (Step(stack, out)) continue;
+      stack.pop_back();
+      out.End();
+      if (!stack.empty()) out.Line(std::move(stack.back().closeLine));
+    }
+  }
+
+ private:
+  struct Frame {
+    const plistDict* node;
+    fw::String tabs;
+    std::int32_t next = 0;                // next key position
+    fw::String type;                      // type of the entry in progress
+    std::vector<std::int32_t> positions;  // its children still to write
+    size_t nextPosition = 0;
+    fw::String closeLine;  // written once the nested level in progress ends
+  };
+
+  static Frame MakeFrame(const plistDict& node, std::int32_t indent) {
+    Frame f;
+    f.node = &node;
+    f.tabs.assign(indent > 0 ? static_cast<size_t>(indent) : 0, '\t');
+    return f;
+  }
+
+  // Writes the next piece of the top level; false when that level is done.
+  template <class Out>
+  static bool Step(std::vector<Frame>& stack, Out& out) {
+    Frame& f = stack.back();
+    if (f.nextPosition < f.positions.size()) {
+      const plistDict& child =
+          *f.node->children[static_cast<size_t>(f.positions[f.nextPosition++])];
+      if (child.count() == 0) {
+        out.Line(f.tabs + "<" + f.type + "/>");
+        return true;
+      }
+      out.Line(f.tabs + "<" + f.type + ">");
+      f.closeLine = f.tabs + "</" + f.type + ">";
+      const auto indent = static_cast<std::int32_t>(f.tabs.size()) + 1;
+      stack.push_back(MakeFrame(child, indent));  // invalidates f
+      out.Begin();
+      return true;
+    }
+    if (f.next >= f.node->count()) return false;
+    Entry(f, out);
+    return true;
+  }
+
+  template <class Out>
+  static void Entry(Frame& f, Out& out) {
+    const plistDict& node = *f.node;
+    const fw::String& key = node.types.Key(f.next++);
+    const fw::String& type = node.types.Value(key);
+    if (!node.isArray) out.Key(node, key, f.tabs);
+    if (type == "dict" || type == "array") {
+      f.type = type;
+      ChildrenOf(node, key, f.positions);
+      f.nextPosition = 0;
+      return;
+    }
+    const fw::String* text = node.values.Find(key);
+    const fw::String value = plistDict::BracketsToCode(text ? *text : fw::String());
+    if (type == "data") {
+      out.Line(f.tabs + "<data>");
+      out.Line(f.tabs + value);
+      out.Line(f.tabs + "</data>");
+    } else if (type == "boolean") {
+      out.Line(f.tabs + (text && fw::TextEquals(*text, "true") ? "<true/>" : "<false/>"));
+    } else {
+      out.Line(f.tabs + "<" + type + ">" + value + "</" + type + ">");
+    }
+  }
+
+  // The positions of the child list that stand under key, in list order.
+  static void ChildrenOf(const plistDict& node, const fw::String& key,
+                         std::vector<std::int32_t>& positions) {
+    positions.clear();
+    const std::int32_t first = node.ChildPosition(key);
+    if (first == 0) return;
+    const std::int32_t last = node.LastChildPosition(key);
+    for (std::int32_t p = first; p <= last; ++p) {
+      if (fw::TextEquals(node.childrenNames[static_cast<size_t>(p)], key)) positions.push_back(p);
+    }
+  }
+};
+
+namespace {
+
+class StreamLines {
+ public:
+  explicit StreamLines(fw::TextOutputStream& stream) : stream_(stream) {}
+  void Begin() {}
+  void End() {}
+  void Line(const fw::String& text) { stream_.WriteLine(text); }
+  void Key(const plistDict&, const fw::String& key, const fw::String& tabs) {
+    Line(tabs + "<key>" + plistDict::BracketsToCode(key) + "</key>");
+  }
+
+ private:
+  fw::TextOutputStream& stream_;
+};
+
+// Each level's rendering, every line ending with CR, appended to the
+// clipboard when the level is finished.
+class ClipboardLines {
+ public:
+  void Begin() { renderings_.emplace_back(); }
+  void End() {
+    fw::Clipboard clipboard;
+    clipboard.SetText(clipboard.Text() + renderings_.back());
+    clipboard.Close();
+    renderings_.pop_back();
+  }
+  void Line(const fw::String& text) {
+    renderings_.back() += text;
+    renderings_.back() += '\r';
+  }
+  void Key(const plistDict& node, const fw::String& key, const fw::String& tabs) {
+    Line(tabs + "<key>" + key + "</key>");
+    Line(tabs + (node.searched.HasKey(key) ? "<search/>" : "<nosearch/>"));
+  }
+
+ private:
+  std::vector<fw::String> renderings_;
+};
+
+}  // namespace
+
+void plistDict::Write(fw::TextOutputStream& stream, std::int32_t indent) {
+  StreamLines out(stream);
+  plistXmlWriter::Walk(*this, indent, out);
+}
+
+void plistDict::Dump(std::int32_t indent) {
+  ClipboardLines out;
+  plistXmlWriter::Walk(*this, indent, out);
+}
+
+// Escapes "&" (first), "<", ">", and writes CR and LF as character
+// references, so that every value and key stands on one line.
+fw::String plistDict::BracketsToCode(const fw::String& text) {
+  if (text.find_first_of("&<>\r\n") == fw::String::npos) return text;
+  fw::String out;
+  out.reserve(text.size() + 16);
+  for (char c : text) {
+    switch (c) {
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '\r':
+        out += "&#13;";
+        break;
+      case '\n':
+        out += "&#10;";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
+}

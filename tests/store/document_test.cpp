@@ -1,0 +1,583 @@
+// The document bound to a file: load outcomes, header lines, saving, the
+// binary round trip through the " temp" copy, Cleanup and the dump.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/core/Clipboard.h"
+#include "framework/core/FolderItem.h"
+#include "framework/core/Shell.h"
+#include "framework/core/TextOutputStream.h"
+#include "plist/plist.h"
+#include "tests/core/support/TempFolder.h"
+#include "tests/store/support/XmlTree.h"
+
+namespace {
+
+using fw::FolderItem;
+using testsupport::ListFolder;
+using testsupport::ReadFile;
+using testsupport::WriteFile;
+using xmltest::Describe;
+using xmltest::Join;
+
+const std::vector<std::string> kNewHeaders = {
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>",
+    "<!DOCTYPE plist PUBLIC \"-//Apple Computer//DTD PLIST 1.0//EN\" "
+    "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">",
+    "<plist version=\"1.0\">",
+    "<dict>",
+};
+
+std::string XmlFile(const std::vector<std::string>& body) {
+  std::vector<std::string> lines = kNewHeaders;
+  lines.insert(lines.end(), body.begin(), body.end());
+  lines.push_back("</dict>");
+  lines.push_back("</plist>");
+  return Join(lines);
+}
+
+// A document that shows its header lines.
+class Document : public plist {
+ public:
+  using plist::plist;
+  const std::vector<fw::String>& Headers() const { return headers; }
+};
+
+class DocumentTest : public ::testing::Test {
+ protected:
+  testsupport::TempFolder tmp;
+  FolderItem Item(const std::string& name) { return FolderItem(tmp.File(name)); }
+};
+
+struct LoadCase {
+  const char* name;
+  std::map<std::string, std::string> files;  // name -> bytes
+  const char* file;
+  const char* fallback;  // nullptr: the one-file constructor
+  bool error;
+  std::string message;  // "@" stands for the temporary folder
+  std::vector<std::string> headers;
+  std::string tree;
+  const char* rootName;
+};
+
+const LoadCase kLoadCases[] = {
+    {"XML source read",
+     {{"a.plist", XmlFile({"\t<key>k</key>", "\t<string>v</string>"})}},
+     "a.plist",
+     nullptr,
+     false,
+     "",
+     kNewHeaders,
+     "k (string) = v\n",
+     "root"},
+    {"lines ended by CR LF",
+     {{"a.plist", "<plist>\r\n<dict>\r\n<key>k</key>\r\n<true/>\r\n</dict>\r\n</plist>\r\n"}},
+     "a.plist",
+     nullptr,
+     false,
+     "",
+     {"<plist>", "<dict>"},
+     "k (boolean) = true\n",
+     "root"},
+    {"source missing",
+     {},
+     "a.plist",
+     nullptr,
+     true,
+     "@/a.plist does not exist",
+     kNewHeaders,
+     "",
+     "root"},
+    {"no line is exactly <dict>",
+     {{"a.plist", "hello\n\t<dict>\n<dict> \n"}},
+     "a.plist",
+     nullptr,
+     true,
+     "Not a plist file",
+     {"hello", "\t<dict>", "<dict> "},
+     "",
+     ""},
+    {"empty file", {{"a.plist", ""}}, "a.plist", nullptr, true, "Not a plist file", {}, "", ""},
+    {"first line is <dict>",
+     {{"a.plist", "<dict>\n<key>a</key>\n<string>x</string>\n</dict>\n"}},
+     "a.plist",
+     nullptr,
+     false,
+     "",
+     {},
+     " (dict) [dict]\n  a (string) = x\n",
+     "root"},
+    {"file ends with its <dict> line",
+     {{"a.plist", "<?xml?>\n<dict>\n"}},
+     "a.plist",
+     nullptr,
+     false,
+     "",
+     {"<?xml?>", "<dict>"},
+     "",
+     "root"},
+    {"missing file read from its fallback",
+     {{"b.plist", XmlFile({"<key>f</key>", "<integer>1</integer>"})}},
+     "a.plist",
+     "b.plist",
+     false,
+     "",
+     kNewHeaders,
+     "f (integer) = 1\n",
+     "root"},
+    {"file and fallback missing: the message names the fallback",
+     {},
+     "a.plist",
+     "b.plist",
+     true,
+     "@/b.plist does not exist",
+     kNewHeaders,
+     "",
+     "root"},
+    {"existing file wins over the fallback",
+     {{"a.plist", XmlFile({"<key>a</key>", "<true/>"})},
+      {"b.plist", XmlFile({"<key>b</key>", "<true/>"})}},
+     "a.plist",
+     "b.plist",
+     false,
+     "",
+     kNewHeaders,
+     "a (boolean) = true\n",
+     "root"},
+    {"a folder is not a plist file",
+     {{"dir/x", ""}},
+     "dir",
+     nullptr,
+     true,
+     "Not a plist file",
+     {},
+     "",
+     ""},
+};
+
+TEST_F(DocumentTest, LoadOutcomes) {
+  for (const LoadCase& c : kLoadCases) {
+    testsupport::TempFolder folder;
+    for (const auto& [name, bytes] : c.files) {
+      if (name.find('/') != std::string::npos)
+        FolderItem(folder.File(name.substr(0, name.find('/')))).CreateAsFolder();
+      WriteFile(folder.File(name), bytes);
+    }
+    FolderItem file(folder.File(c.file));
+    std::unique_ptr<Document> doc =
+        c.fallback ? std::make_unique<Document>(file, FolderItem(folder.File(c.fallback)))
+                   : std::make_unique<Document>(file);
+    std::string message = c.message;
+    if (!message.empty() && message[0] == '@') message = folder.Path() + message.substr(1);
+    EXPECT_EQ(doc->error, c.error) << c.name;
+    EXPECT_EQ(doc->errorMessage, message) << c.name;
+    EXPECT_EQ(doc->Headers(), c.headers) << c.name;
+    ASSERT_NE(doc->root, nullptr) << c.name;
+    EXPECT_EQ(Describe(*doc->root), c.tree) << c.name;
+    EXPECT_EQ(doc->root->name, c.rootName) << c.name;
+    ASSERT_TRUE(doc->savePath) << c.name;
+    EXPECT_EQ(*doc->savePath, file) << c.name;
+    EXPECT_FALSE(doc->isBinary) << c.name;
+    EXPECT_FALSE(doc->org) << c.name;
+  }
+}
+
+// After "Not a plist file" the root belongs to no document: node errors
+// are not recorded.
+TEST_F(DocumentTest, BlankRootRecordsNoErrors) {
+  WriteFile(tmp.File("a"), "nothing\n");
+  Document doc(Item("a"));
+  doc.error = false;
+  doc.errorMessage = "";
+  doc.root->SetError(true, "x");
+  EXPECT_FALSE(doc.error);
+  doc.root->AppendString("not an array");  // would record an error in a document
+  EXPECT_FALSE(doc.error);
+}
+
+TEST_F(DocumentTest, LoadedRootRecordsErrorsOnTheDocument) {
+  WriteFile(tmp.File("a"), XmlFile({}));
+  Document doc(Item("a"));
+  doc.root->AppendString("x");
+  EXPECT_TRUE(doc.error);
+  EXPECT_EQ(doc.errorMessage, "root is not an array");
+}
+
+TEST_F(DocumentTest, HeaderLinesComeBackByteForByte) {
+  const std::vector<std::string> headers = {
+      "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"?>  ",
+      "<!-- \xe8\xa8\xad\xe5\xae\x9a -->",
+      "",
+      "\t<!DOCTYPE plist SYSTEM \"file://localhost/System/Library/DTDs/PropertyList.dtd\">",
+      "<plist version=\"1.0\">",
+      "<dict>",
+  };
+  std::vector<std::string> lines = headers;
+  for (const char* l : {"\t<key>a</key>", "\t<string>1</string>", "</dict>", "</plist>"})
+    lines.push_back(l);
+  WriteFile(tmp.File("a"), Join(lines));
+  Document doc(Item("a"));
+  EXPECT_EQ(doc.Headers(), headers);
+  doc.Save();
+  EXPECT_EQ(ReadFile(tmp.File("a")), Join(lines));
+}
+
+TEST_F(DocumentTest, NewDocumentComesIntoBeingAtItsFirstSave) {
+  Document doc(Item("new.plist"));
+  EXPECT_FALSE(Item("new.plist").Exists());
+  doc.Save();
+  EXPECT_EQ(ReadFile(tmp.File("new.plist")), XmlFile({}));  // empty root
+  doc.root->SetString("Server", "127.0.0.1");
+  doc.root->SetInteger("Port", 3128);
+  doc.Save();
+  EXPECT_EQ(ReadFile(tmp.File("new.plist")),
+            XmlFile({"\t<key>Server</key>", "\t<string>127.0.0.1</string>", "\t<key>Port</key>",
+                     "\t<integer>3128</integer>"}));
+}
+
+// The example tree: a string holding "<", an array of two booleans, and an
+// empty dict.
+TEST_F(DocumentTest, SavedFileLayout) {
+  Document doc(Item("a"));
+  doc.root->SetString("first", "a<b");
+  doc.root->AddArray("second");
+  doc.root->child("second")->AppendBoolean(true);
+  doc.root->child("second")->AppendBoolean(false);
+  doc.root->AddChild("third");
+  doc.Save();
+  EXPECT_EQ(ReadFile(tmp.File("a")),
+            XmlFile({"\t<key>first</key>", "\t<string>a&lt;b</string>", "\t<key>second</key>",
+                     "\t<array>", "\t\t<true/>", "\t\t<false/>", "\t</array>", "\t<key>third</key>",
+                     "\t<dict/>"}));
+  Document back(Item("a"));
+  EXPECT_FALSE(back.error);
+  EXPECT_EQ(Describe(*back.root), Describe(*doc.root));
+  EXPECT_EQ(back.root->child("second")->indexOf, 2);
+}
+
+TEST_F(DocumentTest, FallbackStaysUntouched) {
+  const std::string fallback = XmlFile({"<key>f</key>", "<integer>1</integer>"});
+  WriteFile(tmp.File("b"), fallback);
+  Document doc(Item("a"), Item("b"));
+  doc.root->SetInteger("f", 2);
+  doc.Save();
+  EXPECT_EQ(ReadFile(tmp.File("b")), fallback);
+  EXPECT_EQ(ReadFile(tmp.File("a")), XmlFile({"\t<key>f</key>", "\t<integer>2</integer>"}));
+}
+
+TEST_F(DocumentTest, NotAPlistSaveWritesEveryLineRead) {
+  WriteFile(tmp.File("a"), "one\ntwo\n");
+  Document doc(Item("a"));
+  doc.Save();
+  EXPECT_EQ(ReadFile(tmp.File("a")), "one\ntwo\n</dict>\n</plist>\n");
+}
+
+// A load or save that succeeds leaves an earlier error as it was.
+TEST_F(DocumentTest, SuccessfulSaveKeepsTheLoadError) {
+  Document doc(Item("a"));
+  doc.Save();
+  EXPECT_TRUE(doc.error);
+  EXPECT_EQ(doc.errorMessage, tmp.File("a") + " does not exist");
+}
+
+TEST_F(DocumentTest, SaveThatCannotCreateTheFile) {
+  Document doc(FolderItem(tmp.File("missing folder/a.plist")));
+  doc.error = false;
+  doc.Save();
+  EXPECT_TRUE(doc.error);
+  EXPECT_EQ(doc.errorMessage, "Could not open file for saving");
+  EXPECT_EQ(ListFolder(tmp.Path()), "");
+}
+
+TEST_F(DocumentTest, FailedWriteLeavesTheOldFileWhole) {
+  const std::string old = XmlFile({"<key>a</key>", "<string>old</string>"});
+  WriteFile(tmp.File("a"), old);
+  Document doc(Item("a"));
+  doc.root->SetString("a", std::string(200000, 'x'));
+  {
+    fw::FileWriteHookGuard full([](int, const char*, std::size_t) -> long {
+      errno = ENOSPC;
+      return -1;
+    });
+    doc.Save();
+  }
+  EXPECT_TRUE(doc.error);
+  EXPECT_EQ(doc.errorMessage, "Could not open file for saving");
+  EXPECT_EQ(ReadFile(tmp.File("a")), old);
+  EXPECT_EQ(ListFolder(tmp.Path()), "a\n");
+}
+
+TEST_F(DocumentTest, CleanupOfAnXmlDocumentDeletesNothing) {
+  WriteFile(tmp.File("a"), XmlFile({}));
+  Document doc(Item("a"));
+  doc.Save(true);
+  EXPECT_TRUE(Item("a").Exists());
+}
+
+// ---- Binary sources through a fake plutil ------------------------------------
+
+// Stands in for plutil: its "binary form" is "bplist00" followed by the XML
+// text with its line ends hidden. It converts only the file it was told
+// about, and only when it is called with exactly the document's command text.
+class FakePlutil {
+ public:
+  explicit FakePlutil(std::string path)
+      : path_(std::move(path)),
+        guard_([this](const std::string& command, std::string&) { return Run(command); }) {}
+
+  std::vector<std::string> commands;
+  int toXmlStatus = 0;
+  bool toXmlConverts = true;
+  int toBinaryStatus = 0;
+  bool toBinaryConverts = true;
+
+  // One line, so an unconverted copy holds no "<dict>" line.
+  static std::string Binary(std::string xml) {
+    for (char& c : xml)
+      if (c == '\n') c = '\x01';
+    return "bplist00" + xml;
+  }
+  static std::string Xml(std::string binary) {
+    for (char& c : binary)
+      if (c == '\x01') c = '\n';
+    return binary.substr(8);
+  }
+
+ private:
+  int Run(const std::string& command) {
+    commands.push_back(command);
+    const std::string quoted = FolderItem(path_).ShellPath();
+    std::string bytes = ReadFile(path_);
+    const bool binary = bytes.rfind("bplist00", 0) == 0;
+    if (command == "plutil -convert xml1 " + quoted) {
+      if (toXmlConverts && binary) WriteFile(path_, Xml(bytes));
+      return toXmlStatus;
+    }
+    if (command == "plutil -convert binary1 " + quoted) {
+      if (toBinaryConverts && !binary) WriteFile(path_, Binary(bytes));
+      return toBinaryStatus;
+    }
+    return 127;
+  }
+
+  std::string path_;
+  fw::ShellHookGuard guard_;
+};
+
+class BinaryDocument : public DocumentTest {
+ protected:
+  const std::string name = "it's a \"$name\" `x`.plist";
+  const std::string xml = XmlFile({"\t<key>k</key>", "\t<string>v</string>"});
+  std::string source() { return tmp.File(name); }
+  std::string copy() { return tmp.File(name + " temp"); }
+  std::string xmlCommand() { return "plutil -convert xml1 " + FolderItem(copy()).ShellPath(); }
+  std::string binCommand() { return "plutil -convert binary1 " + FolderItem(copy()).ShellPath(); }
+};
+
+TEST_F(BinaryDocument, LoadReadsTheConvertedTempCopy) {
+  WriteFile(source(), FakePlutil::Binary(xml));
+  WriteFile(copy(), "an older copy");
+  FakePlutil plutil(copy());
+  Document doc{FolderItem(source())};
+  EXPECT_EQ(plutil.commands, std::vector<std::string>{xmlCommand()});
+  EXPECT_FALSE(doc.error);
+  EXPECT_TRUE(doc.isBinary);
+  ASSERT_TRUE(doc.org);
+  EXPECT_EQ(doc.org->AbsolutePath(), source());
+  EXPECT_EQ(doc.savePath->AbsolutePath(), copy());
+  EXPECT_EQ(doc.Headers(), kNewHeaders);
+  EXPECT_EQ(Describe(*doc.root), "k (string) = v\n");
+  EXPECT_EQ(ReadFile(copy()), xml);  // the copy stays, in XML form
+  EXPECT_EQ(ReadFile(source()), FakePlutil::Binary(xml));
+}
+
+TEST_F(BinaryDocument, SaveConvertsBackAndReplacesTheSource) {
+  WriteFile(source(), FakePlutil::Binary(xml));
+  FakePlutil plutil(copy());
+  Document doc{FolderItem(source())};
+  doc.root->SetString("k", "new");
+  doc.Save();
+  EXPECT_FALSE(doc.error);
+  EXPECT_EQ(plutil.commands, (std::vector<std::string>{xmlCommand(), binCommand()}));
+  const std::string saved =
+      FakePlutil::Binary(XmlFile({"\t<key>k</key>", "\t<string>new</string>"}));
+  EXPECT_EQ(ReadFile(source()), saved);
+  EXPECT_EQ(ReadFile(copy()), saved);  // the copy is binary too
+  doc.Cleanup();
+  EXPECT_FALSE(FolderItem(copy()).Exists());
+  EXPECT_EQ(doc.savePath->AbsolutePath(), copy());
+  doc.Save(true);  // makes the copy again, converts, replaces, deletes it
+  EXPECT_EQ(ReadFile(source()), saved);
+  EXPECT_EQ(ListFolder(tmp.Path()), name + "\n");
+}
+
+TEST_F(BinaryDocument, BinaryFallbackIsWrittenBackToItself) {
+  const std::string fallback = tmp.File("fallback.plist");
+  WriteFile(fallback, FakePlutil::Binary(xml));
+  FakePlutil plutil(fallback + " temp");
+  Document doc(Item("missing.plist"), FolderItem(fallback));
+  EXPECT_TRUE(doc.isBinary);
+  doc.root->SetString("k", "changed");
+  doc.Save(true);
+  EXPECT_EQ(ReadFile(fallback),
+            FakePlutil::Binary(XmlFile({"\t<key>k</key>", "\t<string>changed</string>"})));
+  EXPECT_FALSE(Item("missing.plist").Exists());
+}
+
+// The binary source is replaced only by a copy that was written and really
+// converted back; otherwise it stays as it was.
+TEST_F(BinaryDocument, SourceStaysUntouchedWhenSavingCannotComplete) {
+  struct Case {
+    const char* name;
+    void (*setup)(FakePlutil&);
+    bool failWrites;
+    std::vector<int> commandsRun;  // 0: xml1, 1: binary1
+    const char* message;
+  };
+  const Case cases[] = {
+      {"conversion back reports failure",
+       [](FakePlutil& p) {
+         p.toBinaryStatus = 1;
+         p.toBinaryConverts = false;
+       },
+       false,
+       {0, 1},
+       "Could not open file for saving"},
+      {"conversion back claims success but leaves text",
+       [](FakePlutil& p) { p.toBinaryConverts = false; },
+       false,
+       {0, 1},
+       "Could not open file for saving"},
+      {"text file cannot be written",
+       [](FakePlutil&) {},
+       true,
+       {0},
+       "Could not open file for saving"},
+      {"load ended in Not a plist file",
+       [](FakePlutil& p) {
+         p.toXmlStatus = 1;
+         p.toXmlConverts = false;
+       },
+       false,
+       {0},
+       "Not a plist file"},
+  };
+  for (const Case& c : cases) {
+    const std::string original = FakePlutil::Binary(xml);
+    WriteFile(source(), original);
+    FakePlutil plutil(copy());
+    c.setup(plutil);
+    Document doc{FolderItem(source())};
+    doc.root->SetString("k", "new");  // a blank root drops its error
+    doc.error = false;
+    doc.errorMessage = "";
+    if (std::string(c.message) == "Not a plist file") {
+      doc.error = true;
+      doc.errorMessage = c.message;
+    }
+    {
+      fw::FileWriteHookGuard writes(
+          c.failWrites ? fw::FileWriteHook([](int, const char*, std::size_t) -> long {
+            errno = EIO;
+            return -1;
+          })
+                       : fw::FileWriteHook());
+      doc.Save();
+    }
+    EXPECT_EQ(ReadFile(source()), original) << c.name;
+    std::vector<std::string> expected;
+    for (int i : c.commandsRun) expected.push_back(i == 0 ? xmlCommand() : binCommand());
+    EXPECT_EQ(plutil.commands, expected) << c.name;
+    EXPECT_TRUE(doc.error) << c.name;
+    EXPECT_EQ(doc.errorMessage, c.message) << c.name;
+    std::remove(copy().c_str());
+  }
+}
+
+TEST_F(BinaryDocument, NotAPlistLoadKeepsTheBinaryState) {
+  WriteFile(source(), FakePlutil::Binary(xml));
+  FakePlutil plutil(copy());
+  plutil.toXmlConverts = false;
+  Document doc{FolderItem(source())};
+  EXPECT_TRUE(doc.error);
+  EXPECT_EQ(doc.errorMessage, "Not a plist file");
+  EXPECT_TRUE(doc.isBinary);
+  EXPECT_EQ(doc.org->AbsolutePath(), source());
+  EXPECT_EQ(doc.savePath->AbsolutePath(), copy());
+  EXPECT_EQ(doc.root->name, "");
+  // The unconverted copy's one line was read as a header line.
+  EXPECT_EQ(doc.Headers(), std::vector<std::string>{FakePlutil::Binary(xml)});
+}
+
+// ---- Dump ----------------------------------------------------------------------
+
+TEST_F(DocumentTest, DumpPutsLevelsOnTheClipboardInPostOrder) {
+  fw::ClipboardBackendGuard clip(nullptr);  // a fresh in-memory clipboard
+  WriteFile(tmp.File("a"),
+            XmlFile({"<key>read</key>", "<string>a&lt;b</string>", "<key>d</key>", "<dict>",
+                     "<key>x</key>", "<integer>1</integer>", "<key>e</key>", "<array>", "<true/>",
+                     "</array>", "</dict>", "<key>empty</key>", "<array/>"}));
+  Document doc(Item("a"));
+  doc.root->SetString("set", "v");
+  fw::Clipboard().SetText("old text");
+  doc.Dump();
+  const std::string expected =
+      Join(kNewHeaders, "\r") +
+      // the nested array at indent 3, then the dict holding it at indent 2
+      Join({"\t\t\t<true/>"}, "\r") +
+      Join({"\t\t<key>x</key>", "\t\t<nosearch/>", "\t\t<integer>1</integer>", "\t\t<key>e</key>",
+            "\t\t<nosearch/>", "\t\t<array>", "\t\t</array>"},
+           "\r") +
+      Join({"\t<key>read</key>", "\t<nosearch/>", "\t<string>a&lt;b</string>", "\t<key>d</key>",
+            "\t<nosearch/>", "\t<dict>", "\t</dict>", "\t<key>empty</key>", "\t<nosearch/>",
+            "\t<array/>", "\t<key>set</key>", "\t<search/>", "\t<string>v</string>"},
+           "\r") +
+      "</dict>\r</plist>\r";
+  EXPECT_EQ(fw::Clipboard().Text(), expected);
+}
+
+TEST_F(DocumentTest, LevelDumpAppendsToTheClipboard) {
+  fw::ClipboardBackendGuard clip(nullptr);
+  plistDict node;
+  node.types.SetValue("k", "data");
+  node.values.SetValue("k", "AA\n");
+  fw::Clipboard().SetText("before\r");
+  node.Dump(0);
+  EXPECT_EQ(fw::Clipboard().Text(),
+            "before\r<key>k</key>\r<nosearch/>\r<data>\rAA&#10;\r</data>\r");
+}
+
+// ---- Escaping and line breaks survive a save and a load ------------------------
+
+TEST_F(DocumentTest, AnyTextReadsBackAsStored) {
+  const std::vector<std::string> texts = {
+      "a & b",       "&amp;",        "&lt;tag&gt;", "<string>",     "</dict>",
+      "line\nbreak", "cr\rlf\r\n",   "\n\tlead",    "trail\n",      "\ttabbed\n\t\tdeeper",
+      "><",          "<key>k</key>", "&#10;",       "\xe6\x97\xa5", "",
+      "  spaced  ",  "<dict/>",      "]]>",         "a\n\nb",       "<!-- c -->",
+  };
+  Document doc(Item("a"));
+  doc.root->AddArray("values");
+  plistDict& values = *doc.root->child("values");
+  for (const auto& t : texts) {
+    values.AppendString(t);
+    doc.root->SetString(t.empty() ? "empty" : "key " + t, t);
+  }
+  doc.root->SetData("data", "AA\r\nBB&<>");
+  doc.Save();
+  Document back(Item("a"));
+  EXPECT_FALSE(back.error) << back.errorMessage;
+  EXPECT_EQ(Describe(*back.root), Describe(*doc.root));
+  EXPECT_EQ(back.root->GetString("key </dict>"), "</dict>");
+  EXPECT_EQ(back.root->child("values")->count(), static_cast<int>(texts.size()));
+  // Every element stands on one line of the file.
+  std::string file = ReadFile(tmp.File("a"));
+  EXPECT_EQ(std::count(file.begin(), file.end(), '\r'), 0);
+}
+
+}  // namespace

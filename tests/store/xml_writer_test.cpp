@@ -1,0 +1,199 @@
+// The XML writer: the line of every entry kind, indentation, escaping of
+// values and keys, and the walk over nested levels.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "plist/plistDict.h"
+#include "tests/store/support/XmlTree.h"
+
+namespace {
+
+using xmltest::Join;
+using xmltest::Written;
+
+void Leaf(plistDict& node, const std::string& key, const std::string& type,
+          const std::string& value) {
+  node.types.SetValue(key, type);
+  node.values.SetValue(key, value);
+}
+
+struct LineCase {
+  const char* name;
+  std::function<void(plistDict&)> fill;
+  std::vector<std::string> lines;  // written at indent 1
+};
+
+const LineCase kLineCases[] = {
+    {"string",
+     [](plistDict& n) { Leaf(n, "k", "string", "text"); },
+     {"\t<key>k</key>", "\t<string>text</string>"}},
+    {"integer",
+     [](plistDict& n) { Leaf(n, "k", "integer", "-12"); },
+     {"\t<key>k</key>", "\t<integer>-12</integer>"}},
+    {"real",
+     [](plistDict& n) { Leaf(n, "k", "real", "1.5"); },
+     {"\t<key>k</key>", "\t<real>1.5</real>"}},
+    {"double keeps its element name",
+     [](plistDict& n) { Leaf(n, "k", "double", "2.25"); },
+     {"\t<key>k</key>", "\t<double>2.25</double>"}},
+    {"date",
+     [](plistDict& n) { Leaf(n, "k", "date", "2024-01-02T03:04:05Z"); },
+     {"\t<key>k</key>", "\t<date>2024-01-02T03:04:05Z</date>"}},
+    {"data on three lines",
+     [](plistDict& n) { Leaf(n, "k", "data", "AAEC"); },
+     {"\t<key>k</key>", "\t<data>", "\tAAEC", "\t</data>"}},
+    {"empty data: middle line of tabs only",
+     [](plistDict& n) { Leaf(n, "k", "data", ""); },
+     {"\t<key>k</key>", "\t<data>", "\t", "\t</data>"}},
+    {"boolean true",
+     [](plistDict& n) { Leaf(n, "k", "boolean", "true"); },
+     {"\t<key>k</key>", "\t<true/>"}},
+    {"boolean false",
+     [](plistDict& n) { Leaf(n, "k", "boolean", "false"); },
+     {"\t<key>k</key>", "\t<false/>"}},
+    {"boolean other than true",
+     [](plistDict& n) { Leaf(n, "k", "boolean", "TRUE"); },
+     {"\t<key>k</key>", "\t<false/>"}},
+    {"type read from a file",
+     [](plistDict& n) { Leaf(n, "k", "custom", "v"); },
+     {"\t<key>k</key>", "\t<custom>v</custom>"}},
+    {"leaf without value text",
+     [](plistDict& n) { n.types.SetValue("k", "string"); },
+     {"\t<key>k</key>", "\t<string></string>"}},
+    {"dict entry without child: key line only",
+     [](plistDict& n) { n.types.SetValue("k", "dict"); },
+     {"\t<key>k</key>"}},
+    {"empty dict", [](plistDict& n) { n.AddChild("d"); }, {"\t<key>d</key>", "\t<dict/>"}},
+    {"empty array", [](plistDict& n) { n.AddArray("a"); }, {"\t<key>a</key>", "\t<array/>"}},
+    {"nested dict one tab deeper, closed at the parent's indent",
+     [](plistDict& n) {
+       n.AddChild("d");
+       Leaf(*n.child("d"), "x", "string", "1");
+     },
+     {"\t<key>d</key>", "\t<dict>", "\t\t<key>x</key>", "\t\t<string>1</string>", "\t</dict>"}},
+    {"array writes no key lines, in key order",
+     [](plistDict& n) {
+       n.AddArray("a");
+       plistDict& a = *n.child("a");
+       a.AppendBoolean(true);
+       a.AppendBoolean(false);
+       a.AppendString("s");
+       a.AppendDict();
+       a.AppendArray();
+     },
+     {"\t<key>a</key>", "\t<array>", "\t\t<true/>", "\t\t<false/>", "\t\t<string>s</string>",
+      "\t\t<dict/>", "\t\t<array/>", "\t</array>"}},
+    {"entries in key order",
+     [](plistDict& n) {
+       Leaf(n, "b", "string", "1");
+       Leaf(n, "a", "string", "2");
+       Leaf(n, "b", "string", "3");  // replaced, keeps its place
+     },
+     {"\t<key>b</key>", "\t<string>3</string>", "\t<key>a</key>", "\t<string>2</string>"}},
+    // The stored text is escaped so that every element stands on one line
+    // that XML readers accept: "&" first, then "<" and ">", CR and LF.
+    {"value escaping",
+     [](plistDict& n) { Leaf(n, "k", "string", "a<b>c&d&lt;"); },
+     {"\t<key>k</key>", "\t<string>a&lt;b&gt;c&amp;d&amp;lt;</string>"}},
+    {"key escaping",
+     [](plistDict& n) { Leaf(n, "<a>&b", "string", ""); },
+     {"\t<key>&lt;a&gt;&amp;b</key>", "\t<string></string>"}},
+    {"line breaks in a value",
+     [](plistDict& n) { Leaf(n, "k", "string", "a\nb\r\nc\r"); },
+     {"\t<key>k</key>", "\t<string>a&#10;b&#13;&#10;c&#13;</string>"}},
+    {"line breaks in a key",
+     [](plistDict& n) { Leaf(n, "a\nb", "string", "v"); },
+     {"\t<key>a&#10;b</key>", "\t<string>v</string>"}},
+    {"line breaks in data",
+     [](plistDict& n) { Leaf(n, "k", "data", "AA\nBB"); },
+     {"\t<key>k</key>", "\t<data>", "\tAA&#10;BB", "\t</data>"}},
+    {"tabs stay as they are",
+     [](plistDict& n) { Leaf(n, "k", "string", "\ta\tb"); },
+     {"\t<key>k</key>", "\t<string>\ta\tb</string>"}},
+};
+
+TEST(XmlWriter, LineOfEveryEntryKind) {
+  for (const LineCase& c : kLineCases) {
+    plistDict node;
+    c.fill(node);
+    EXPECT_EQ(Written(node, 1), Join(c.lines)) << c.name;
+  }
+}
+
+TEST(XmlWriter, IndentZeroGivesNoTabs) {
+  plistDict node;
+  Leaf(node, "k", "string", "v");
+  EXPECT_EQ(Written(node, 0), "<key>k</key>\n<string>v</string>\n");
+  EXPECT_EQ(Written(node, 3), "\t\t\t<key>k</key>\n\t\t\t<string>v</string>\n");
+}
+
+TEST(XmlWriter, EmptyLevelWritesNothing) {
+  plistDict node;
+  EXPECT_EQ(Written(node, 1), "");
+}
+
+TEST(XmlWriter, ArrayLevelItselfWritesNoKeyLines) {
+  plistDict parent;
+  parent.AddArray("a");
+  plistDict& a = *parent.child("a");
+  a.AppendInteger(7);
+  a.AppendData("AA==");
+  EXPECT_EQ(Written(a, 2), "\t\t<integer>7</integer>\n\t\t<data>\n\t\tAA==\n\t\t</data>\n");
+}
+
+// A file that repeats a key in one level leaves two children under it; both
+// are written, in the order they were read.
+TEST(XmlWriter, EveryChildUnderARepeatedKeyIsWritten) {
+  auto node = xmltest::Read(Join({"<key>d</key>", "<dict>", "<key>x</key>", "<string>1</string>",
+                                  "</dict>", "<key>d</key>", "<dict/>", "<key>d</key>", "<dict>",
+                                  "<key>y</key>", "<string>2</string>", "</dict>", "</dict>"}));
+  EXPECT_EQ(Written(*node, 1), Join({"\t<key>d</key>", "\t<dict>", "\t\t<key>x</key>",
+                                     "\t\t<string>1</string>", "\t</dict>", "\t<dict/>", "\t<dict>",
+                                     "\t\t<key>y</key>", "\t\t<string>2</string>", "\t</dict>"}));
+}
+
+TEST(XmlWriter, BracketsToCodeEscapesAmpersandFirst) {
+  struct Case {
+    const char* in;
+    const char* out;
+  };
+  const Case cases[] = {
+      {"", ""},
+      {"plain", "plain"},
+      {"<", "&lt;"},
+      {">", "&gt;"},
+      {"&", "&amp;"},
+      {"&lt;", "&amp;lt;"},
+      {"\r\n", "&#13;&#10;"},
+      {"a<b>&c", "a&lt;b&gt;&amp;c"},
+      {"\xe6\x97\xa5\xe6\x9c\xac", "\xe6\x97\xa5\xe6\x9c\xac"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(plistDict::BracketsToCode(c.in), c.out) << c.in;
+}
+
+// Writing a deep tree takes no stack per level: a chain of levels that one
+// call per level could not write within a small stack is written in full.
+TEST(XmlWriter, DeepTreeIsWrittenWithinASmallStack) {
+  const int depth = 3000;
+  plistDict root;
+  plistDict* node = &root;
+  for (int i = 0; i < depth; ++i) {
+    node->AddChild("d");
+    node = node->child("d");
+  }
+  Leaf(*node, "k", "string", "deep");
+  std::string text;
+  xmltest::RunWithSmallStack([&] { text = Written(root, 0); });
+  std::string expected;
+  for (int i = 0; i < depth; ++i)
+    expected += std::string(i, '\t') + "<key>d</key>\n" + std::string(i, '\t') + "<dict>\n";
+  expected += std::string(depth, '\t') + "<key>k</key>\n" + std::string(depth, '\t') +
+              "<string>deep</string>\n";
+  for (int i = depth - 1; i >= 0; --i) expected += std::string(i, '\t') + "</dict>\n";
+  EXPECT_EQ(text, expected);
+}
+
+}  // namespace
