@@ -1,0 +1,8 @@
+#include "client/Prefs.h"
+
+namespace Prefs {
+
+void Init() {}
+void Save() {}
+
+}  // namespace Prefs

@@ -1,0 +1,118 @@
+#include "framework/ui/Application.h"
+
+#include <QApplication>
+#include <QFont>
+
+#include "framework/ui/DesktopBackends.h"
+#include "framework/ui/EventSource.h"
+#include "framework/ui/Window.h"
+
+namespace fw {
+namespace {
+
+struct Runtime {
+  std::unique_ptr<QApplication> qt;
+  std::shared_ptr<Application> app;
+  bool openRaised = false;
+  bool quitting = false;
+  bool quitDone = false;
+  std::int32_t exitCode = 0;
+};
+
+Runtime& TheRuntime() {
+  static Runtime runtime;
+  return runtime;
+}
+
+}  // namespace
+
+void Application::_AddMenuHandler(const String& name, std::function<bool()> handler) {
+  menuHandlers_[name] = std::move(handler);
+}
+
+bool Application::_HasMenuHandler(const String& name) const {
+  auto it = menuHandlers_.find(name);
+  return it != menuHandlers_.end() && it->second;
+}
+
+bool Application::_HandleMenu(const String& name) {
+  auto it = menuHandlers_.find(name);
+  if (it == menuHandlers_.end() || !it->second) return false;
+  std::function<bool()> handler = it->second;
+  bool handled = false;
+  _DispatchSafely([&] { handled = handler(); });
+  return handled;
+}
+
+void _InitializeFramework() {
+  Runtime& rt = TheRuntime();
+  if (!QApplication::instance()) {
+    static int argc = 1;
+    static char name[] = "tobrik-client";
+    static char* argv[] = {name, nullptr};
+    rt.qt = std::make_unique<QApplication>(argc, argv);
+  }
+  QApplication::setQuitOnLastWindowClosed(false);
+  _InstallDesktopBackends();
+}
+
+void _RunFrameworkInitialization(const std::function<std::int32_t()>& startup) {
+  _InitializeFramework();
+  if (startup) _DispatchSafely([&] { startup(); });
+}
+
+void _RuntimeInitExternalClasses() {}
+void _InitPluginEntrypoints() {}
+
+void _RuntimeRegisterAppObject(std::shared_ptr<Application> app) {
+  TheRuntime().app = std::move(app);
+}
+
+std::shared_ptr<Application> _GetAppObject() { return TheRuntime().app; }
+
+std::int32_t _RuntimeRun() {
+  Runtime& rt = TheRuntime();
+  if (!rt.openRaised) {
+    rt.openRaised = true;
+    if (auto app = rt.app) _DispatchSafely([&] { app->Event_Open(); });
+  }
+  if (!rt.quitDone && QApplication::instance()) QApplication::exec();
+  return rt.exitCode;
+}
+
+void Quit(std::int32_t code) {
+  Runtime& rt = TheRuntime();
+  rt.exitCode = code;
+  if (rt.quitting) return;
+  rt.quitting = true;
+  std::vector<std::shared_ptr<Window>> windows = _OpenWindows();
+  for (auto it = windows.rbegin(); it != windows.rend(); ++it) (*it)->Close();
+  if (auto app = rt.app) _DispatchSafely([&] { app->Event_Close(); });
+  rt.quitDone = true;
+  if (QCoreApplication::instance()) QCoreApplication::exit(rt.exitCode);
+}
+
+bool _IsQuitting() { return TheRuntime().quitting; }
+
+void _RuntimeReset() {
+  Runtime& rt = TheRuntime();
+  _ReleaseAllWindows();
+  if (QCoreApplication::instance())
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  rt.app.reset();
+  rt.openRaised = false;
+  rt.quitting = false;
+  rt.quitDone = false;
+  rt.exitCode = 0;
+}
+
+std::int32_t _RuntimeShutdown() {
+  Runtime& rt = TheRuntime();
+  std::int32_t code = rt.exitCode;
+  _RuntimeReset();
+  _RemoveDesktopBackends();
+  rt.qt.reset();
+  return code;
+}
+
+}  // namespace fw

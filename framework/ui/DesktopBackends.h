@@ -1,0 +1,14 @@
+// The desktop behind the core's hooks: MsgBox shows a modal Qt message box
+// (its text, an OK button; it returns when the user closes it) and the
+// Clipboard reads and writes the desktop's clipboard. Installed by the
+// framework's initialisation; removing them restores the core's defaults.
+// A MsgBox hook that a test installed later stays in charge until its guard
+// ends.
+#pragma once
+
+namespace fw {
+
+void _InstallDesktopBackends();
+void _RemoveDesktopBackends();
+
+}  // namespace fw

@@ -1,0 +1,89 @@
+#include "framework/ui/EditField.h"
+
+#include <algorithm>
+#include <functional>
+
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPalette>
+#include <QRegularExpressionValidator>
+
+#include "framework/ui/KeyText.h"
+
+namespace fw {
+namespace {
+
+class LineEdit final : public QLineEdit {
+ public:
+  std::function<bool(const QKeyEvent&)> onKey;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    if (onKey && onKey(*event)) return event->accept();
+    QLineEdit::keyPressEvent(event);
+  }
+};
+
+LineEdit* Line(QWidget* w) { return static_cast<LineEdit*>(w); }
+
+}  // namespace
+
+EditField::EditField() : RectControl(new LineEdit) {
+  LineEdit* line = Line(_Widget());
+  line->onKey = [this](const QKeyEvent& e) { return _RaiseKeyEvent("KeyDown", _KeyText(e)); };
+  QObject::connect(line, &QLineEdit::textChanged, [this] { _RaiseEvent("TextChange"); });
+}
+
+String EditField::Text() const { return Line(_Widget())->text().toStdString(); }
+
+void EditField::SetText(const String& text) {
+  Line(_Widget())->setText(QString::fromStdString(text));
+}
+
+void EditField::SetMask(const String& mask) {
+  mask_ = mask;
+  LineEdit* line = Line(_Widget());
+  bool digits =
+      !mask.empty() && std::all_of(mask.begin(), mask.end(), [](char c) { return c == '#'; });
+  if (digits) {
+    auto pattern = QStringLiteral("[0-9]{0,%1}").arg(mask.size());
+    line->setValidator(new QRegularExpressionValidator(QRegularExpression(pattern), line));
+  } else {
+    line->setValidator(nullptr);
+  }
+}
+
+void EditField::SetAlignment(std::int32_t alignment) {
+  alignment_ = alignment;
+  Qt::Alignment h =
+      alignment == 3 ? Qt::AlignRight : (alignment == 2 ? Qt::AlignHCenter : Qt::AlignLeft);
+  Line(_Widget())->setAlignment(h | Qt::AlignVCenter);
+}
+
+bool EditField::ReadOnly() const { return Line(_Widget())->isReadOnly(); }
+
+void EditField::SetReadOnly(bool on) { Line(_Widget())->setReadOnly(on); }
+
+void EditField::SetLimitText(std::int32_t limit) {
+  limit_ = limit;
+  Line(_Widget())->setMaxLength(limit > 0 ? limit : 32767);
+}
+
+void EditField::_SetProperties(const Properties& p) {
+  RectControl::_SetProperties(p);
+  LineEdit* line = Line(_Widget());
+  line->setFrame(p.Border);
+  line->setEchoMode(p.Password ? QLineEdit::Password : QLineEdit::Normal);
+  line->setFocusPolicy(p.TabStop ? Qt::StrongFocus : Qt::ClickFocus);
+  QPalette palette = line->palette();
+  palette.setColor(QPalette::Text, QColor(p.TextColor.red, p.TextColor.green, p.TextColor.blue));
+  palette.setColor(QPalette::Base, QColor(p.BackColor.red, p.BackColor.green, p.BackColor.blue));
+  line->setPalette(palette);
+  SetReadOnly(p.ReadOnly);
+  SetLimitText(p.LimitText);
+  SetMask(p.Mask);
+  SetAlignment(p.Alignment);
+  SetText(p.Text);
+}
+
+}  // namespace fw

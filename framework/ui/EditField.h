@@ -1,0 +1,56 @@
+// A single-line text field.
+//
+// Text()/SetText() read and replace the whole text. Events: "Open", "Close"
+// (raised by its window), "TextChange" (after every change of the text, by
+// the user or by SetText), "KeyDown" (before the field handles a key: the key
+// as text, Return as Chr(13), the keypad's Enter as Chr(3), see KeyText.h; a
+// handler that returns True consumes the key and the field never sees it).
+//
+// Mask: "" admits any text; a mask made of "#" admits only digits, at most
+// one per "#" (what the user can type; SetText is not filtered). Alignment:
+// 0 or 1 left, 2 centre, 3 right.
+#pragma once
+
+#include <cstdint>
+
+#include "framework/core/Color.h"
+#include "framework/core/Controls.h"
+#include "framework/core/String.h"
+#include "framework/ui/Control.h"
+
+namespace fw {
+
+class EditField : public RectControl, public IEditField {
+ public:
+  struct Properties : RectProperties {
+    String Text;
+    String Mask;
+    std::int32_t Alignment = 0;
+    bool Multiline = false, Border = true, Password = false, ReadOnly = false;
+    bool ScrollbarHorizontal = false, ScrollbarVertical = true, Styled = false;
+    bool UseFocusRing = true, AcceptTabs = false, TabStop = true;
+    std::int32_t LimitText = 0;  // 0: no limit
+    String Format;
+    Color TextColor = RGB(0, 0, 0);
+    Color BackColor = RGB(255, 255, 255);
+  };
+
+  EditField();
+  String Text() const override;
+  void SetText(const String& text) override;
+  String Mask() const { return mask_; }
+  void SetMask(const String& mask);
+  std::int32_t Alignment() const { return alignment_; }
+  void SetAlignment(std::int32_t alignment);
+  bool ReadOnly() const;
+  void SetReadOnly(bool on);
+  void SetLimitText(std::int32_t limit);
+  void _SetProperties(const Properties& p);
+
+ private:
+  String mask_;
+  std::int32_t alignment_ = 0;
+  std::int32_t limit_ = 0;
+};
+
+}  // namespace fw

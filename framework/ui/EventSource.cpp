@@ -1,0 +1,62 @@
+#include "framework/ui/EventSource.h"
+
+#include <exception>
+
+#include "framework/core/MsgBox.h"
+
+namespace fw {
+
+void EventSource::_InstallInstanceEventHandler(const String& event, EventHandler handler) {
+  plain_[event] = std::move(handler);
+}
+
+void EventSource::_InstallInstanceEventHandler(const String& event, KeyEventHandler handler) {
+  keys_[event] = std::move(handler);
+}
+
+void EventSource::_InstallInstanceEventHandler(const String& event, MouseEventHandler handler) {
+  mice_[event] = std::move(handler);
+}
+
+bool EventSource::HasEventHandler(const String& event) const {
+  return plain_.count(event) || keys_.count(event) || mice_.count(event);
+}
+
+void EventSource::_RaiseEvent(const String& event) {
+  auto it = plain_.find(event);
+  if (it == plain_.end() || !it->second) return;
+  EventHandler handler = it->second;  // the handler may replace itself
+  _DispatchSafely(handler);
+}
+
+bool EventSource::_RaiseKeyEvent(const String& event, const String& key) {
+  auto it = keys_.find(event);
+  if (it == keys_.end() || !it->second) return false;
+  KeyEventHandler handler = it->second;
+  bool consumed = false;
+  _DispatchSafely([&] { consumed = handler(key); });
+  return consumed;
+}
+
+bool EventSource::_RaiseMouseEvent(const String& event, std::int32_t x, std::int32_t y) {
+  auto it = mice_.find(event);
+  if (it == mice_.end() || !it->second) return false;
+  MouseEventHandler handler = it->second;
+  bool consumed = false;
+  _DispatchSafely([&] { consumed = handler(x, y); });
+  return consumed;
+}
+
+bool _DispatchSafely(const std::function<void()>& body) {
+  try {
+    body();
+    return true;
+  } catch (const std::exception& e) {
+    MsgBox(String("An exception was not handled: ") + e.what());
+  } catch (...) {
+    MsgBox("An exception was not handled.");
+  }
+  return false;
+}
+
+}  // namespace fw

@@ -1,0 +1,34 @@
+#include "framework/ui/KeyText.h"
+
+#include <QKeyEvent>
+
+namespace fw {
+
+String _KeyText(const QKeyEvent& event) {
+  switch (event.key()) {
+    case Qt::Key_Return:
+      return String(1, '\r');
+    case Qt::Key_Enter:
+      return String(1, '\x03');
+    case Qt::Key_Tab:
+      return String(1, '\t');
+    case Qt::Key_Backspace:
+      return String(1, '\x08');
+    case Qt::Key_Escape:
+      return String(1, '\x1b');
+    case Qt::Key_Left:
+      return String(1, '\x1c');
+    case Qt::Key_Right:
+      return String(1, '\x1d');
+    case Qt::Key_Up:
+      return String(1, '\x1e');
+    case Qt::Key_Down:
+      return String(1, '\x1f');
+    case Qt::Key_Delete:
+      return String(1, '\x7f');
+    default:
+      return event.text().toStdString();
+  }
+}
+
+}  // namespace fw

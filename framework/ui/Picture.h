@@ -1,0 +1,37 @@
+// Pictures.
+//
+// A Picture is an image decoded from a file (JPEG or PNG, or any other format
+// the installed image readers know). Pictures are handed out as PicturePtr:
+// a shared handle whose identity is the picture's identity, so two handles
+// compare equal exactly when they are the very same picture object. A null
+// PicturePtr is "no picture".
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include <QImage>
+
+#include "framework/core/FolderItem.h"
+#include "framework/core/String.h"
+
+namespace fw {
+
+class Picture {
+ public:
+  explicit Picture(QImage image) : image_(std::move(image)) {}
+  std::int32_t Width() const { return image_.width(); }
+  std::int32_t Height() const { return image_.height(); }
+  const QImage& _Image() const { return image_; }
+
+ private:
+  QImage image_;
+};
+
+using PicturePtr = std::shared_ptr<Picture>;
+
+// The picture in the file, or null when the file is missing, unreadable or
+// not an image.
+PicturePtr OpenAsPicture(const FolderItem& file);
+
+}  // namespace fw

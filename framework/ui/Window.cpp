@@ -1,0 +1,318 @@
+#include "framework/ui/Window.h"
+
+#include <algorithm>
+
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QLayout>
+#include <QMainWindow>
+#include <QMouseEvent>
+#include <QPalette>
+#include <QTimer>
+
+#include "framework/ui/KeyText.h"
+#include "framework/ui/Menu.h"
+
+namespace fw {
+namespace {
+
+// The Qt window: forwards the close request, keys and mouse presses.
+class WindowWidget final : public QMainWindow {
+ public:
+  explicit WindowWidget(Window* owner) : owner_(owner) {}
+  void Detach() { owner_ = nullptr; }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override {
+    if (owner_) owner_->_HandleClose();
+    event->accept();
+  }
+  void keyPressEvent(QKeyEvent* event) override {
+    if (owner_ && owner_->_HandleKey(_KeyText(*event))) return event->accept();
+    QMainWindow::keyPressEvent(event);
+  }
+  void mousePressEvent(QMouseEvent* event) override {
+    if (owner_ && centralWidget()) {
+      QPoint p = centralWidget()->mapFrom(this, event->position().toPoint());
+      if (owner_->_HandleMouseDown(p.x(), p.y())) return event->accept();
+    }
+    QMainWindow::mousePressEvent(event);
+  }
+
+ private:
+  Window* owner_;
+};
+
+struct Registry {
+  std::vector<std::shared_ptr<Window>> open;
+  std::vector<std::shared_ptr<Window>> closed;  // released on the next loop turn
+  ShowModalHook modalHook;
+};
+
+Registry& TheRegistry() {
+  static Registry registry;
+  return registry;
+}
+
+void ReleaseClosedSoon() {
+  QTimer::singleShot(0, [] { TheRegistry().closed.clear(); });
+}
+
+// The tab indexes from the outermost container down to the control.
+std::vector<std::int32_t> TabPath(const RectControl* c) {
+  std::vector<std::int32_t> path;
+  for (int depth = 0; c && depth < 64; c = c->Parent(), ++depth) path.push_back(c->TabIndex());
+  std::reverse(path.begin(), path.end());
+  return path;
+}
+
+}  // namespace
+
+Window::Window(const String& className) : className_(className) {
+  auto* widget = new WindowWidget(this);
+  widget_ = widget;
+  content_ = new QWidget(widget_);
+  widget_->setCentralWidget(content_);
+  widget_->setAttribute(Qt::WA_DeleteOnClose, false);
+  _SetProperties(props_);
+}
+
+Window::~Window() {
+  controls_.clear();
+  static_cast<WindowWidget*>(widget_)->Detach();
+  delete widget_;
+}
+
+void Window::Constructor() {
+  if (open_ || closed_) return;
+  open_ = true;
+  if (auto self = weak_from_this().lock()) _RegisterOpenWindow(self);
+  _RaiseEvent("Layout");
+  _RaiseEvent("CreateControls");
+  for (const Entry& e : std::vector<Entry>(controls_))
+    if (e.rect && !closed_) e.rect->_RaiseEvent("Open");
+  if (!closed_) _RaiseEvent("Open");
+  ApplyTabOrder();
+  if (!closed_ && props_.Visible) widget_->show();
+}
+
+void Window::_AddControl(const String& name, std::shared_ptr<RectControl> control) {
+  if (!control) return;
+  control->SetName(name);
+  control->_SetOwner(this);
+  controls_.push_back(Entry{name, std::move(control), nullptr});
+}
+
+void Window::_AddControl(const String& name, std::shared_ptr<PaneChild> control) {
+  if (!control) return;
+  control->_SetWindow(this);
+  controls_.push_back(Entry{name, nullptr, std::move(control)});
+}
+
+RectControl* Window::Control(const String& name) const {
+  for (const Entry& e : controls_)
+    if (e.rect && TextEquals(e.name, name)) return e.rect.get();
+  return nullptr;
+}
+
+PaneChild* Window::PaneControl(const String& name) const {
+  for (const Entry& e : controls_)
+    if (e.pane && TextEquals(e.name, name)) return e.pane.get();
+  return nullptr;
+}
+
+std::int32_t Window::ControlCount() const {
+  return static_cast<std::int32_t>(std::count_if(controls_.begin(), controls_.end(),
+                                                 [](const Entry& e) { return e.rect != nullptr; }));
+}
+
+RectControl* Window::Control(std::int32_t index) const {
+  std::int32_t i = 0;
+  for (const Entry& e : controls_) {
+    if (!e.rect) continue;
+    if (i++ == index) return e.rect.get();
+  }
+  return nullptr;
+}
+
+void Window::_SetProperties(const WindowProperties& p) {
+  props_ = p;
+  widget_->setWindowTitle(QString::fromStdString(p.Title));
+  QPalette palette = content_->palette();
+  if (p.HasBackColor) {
+    palette.setColor(QPalette::Window,
+                     QColor(p.BackColor.red, p.BackColor.green, p.BackColor.blue));
+    content_->setAutoFillBackground(true);
+  }
+  content_->setPalette(palette);
+  ApplyFlags();
+  ApplySize();
+}
+
+void Window::ApplyFlags() {
+  bool shown = widget_->isVisible();
+  Qt::WindowFlags flags = (props_.Frame == 1 ? Qt::Dialog : Qt::Window) | Qt::CustomizeWindowHint |
+                          Qt::WindowTitleHint | Qt::WindowSystemMenuHint;
+  if (props_.CloseButton) flags |= Qt::WindowCloseButtonHint;
+  if (props_.MinimizeButton) flags |= Qt::WindowMinimizeButtonHint;
+  if (props_.MaximizeButton && props_.Resizeable) flags |= Qt::WindowMaximizeButtonHint;
+  widget_->setWindowFlags(flags);
+  if (shown) widget_->show();
+}
+
+void Window::ApplySize() {
+  if (props_.Resizeable) {
+    content_->setMinimumSize(props_.MinWidth, props_.MinHeight);
+    content_->setMaximumSize(props_.MaxWidth, props_.MaxHeight);
+    widget_->layout()->setSizeConstraint(QLayout::SetDefaultConstraint);
+    widget_->setMinimumSize(0, 0);
+    widget_->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    content_->resize(props_.Width, props_.Height);
+    widget_->adjustSize();
+  } else {
+    content_->setFixedSize(props_.Width, props_.Height);
+    widget_->layout()->setSizeConstraint(QLayout::SetFixedSize);
+    widget_->layout()->activate();
+  }
+}
+
+void Window::ApplyTabOrder() {
+  std::vector<RectControl*> order;
+  for (const Entry& e : controls_)
+    if (e.rect) order.push_back(e.rect.get());
+  std::stable_sort(order.begin(), order.end(), [](const RectControl* a, const RectControl* b) {
+    return TabPath(a) < TabPath(b);
+  });
+  QWidget* previous = nullptr;
+  for (RectControl* c : order) {
+    QWidget* w = c->_Widget();
+    if (!w || !(w->focusPolicy() & Qt::TabFocus)) continue;
+    if (previous) QWidget::setTabOrder(previous, w);
+    previous = w;
+  }
+}
+
+String Window::Title() const { return widget_->windowTitle().toStdString(); }
+
+void Window::SetTitle(const String& title) {
+  props_.Title = title;
+  widget_->setWindowTitle(QString::fromStdString(title));
+}
+
+std::int32_t Window::Left() const { return widget_->x(); }
+void Window::SetLeft(std::int32_t left) { widget_->move(left, widget_->y()); }
+std::int32_t Window::Top() const { return widget_->y(); }
+void Window::SetTop(std::int32_t top) { widget_->move(widget_->x(), top); }
+
+std::int32_t Window::Width() const {
+  return props_.Resizeable && widget_->isVisible() ? content_->width() : props_.Width;
+}
+std::int32_t Window::Height() const {
+  return props_.Resizeable && widget_->isVisible() ? content_->height() : props_.Height;
+}
+
+void Window::SetWidth(std::int32_t width) {
+  props_.Width = std::clamp(width, props_.MinWidth, props_.MaxWidth);
+  ApplySize();
+}
+
+void Window::SetHeight(std::int32_t height) {
+  props_.Height = std::clamp(height, props_.MinHeight, props_.MaxHeight);
+  ApplySize();
+}
+
+bool Window::Visible() const { return widget_->isVisible(); }
+
+void Window::SetVisible(bool visible) {
+  props_.Visible = visible;
+  if (open_) widget_->setVisible(visible);
+}
+
+void Window::SetMenuBar(std::shared_ptr<fw::MenuBar> bar) {
+  menuBar_ = std::move(bar);
+  _InstallQtMenuBar(*widget_, menuBar_);
+  ApplySize();
+}
+
+void Window::Close() { _HandleClose(); }
+
+void Window::_HandleClose() {
+  if (closing_ || closed_) return;
+  closing_ = true;
+  auto self = weak_from_this().lock();  // stays alive until the close is done
+  for (const Entry& e : std::vector<Entry>(controls_))
+    if (e.rect) e.rect->_RaiseEvent("Close");
+  _RaiseEvent("Close");
+  closed_ = true;
+  open_ = false;
+  widget_->hide();
+  if (modalLoop_) modalLoop_->quit();
+  _UnregisterOpenWindow(this);
+}
+
+bool Window::_HandleKey(const String& key) { return _RaiseKeyEvent("KeyDown", key); }
+
+bool Window::_HandleMouseDown(std::int32_t x, std::int32_t y) {
+  return _RaiseMouseEvent("MouseDown", x, y);
+}
+
+void Window::ShowModal() {
+  if (!open_) return;
+  auto self = weak_from_this().lock();
+  ShowModalHook hook = TheRegistry().modalHook;
+  if (hook) {
+    hook(*this);
+    return;
+  }
+  if (widget_->isVisible()) widget_->hide();
+  widget_->setWindowModality(Qt::ApplicationModal);
+  widget_->show();
+  widget_->raise();
+  widget_->activateWindow();
+  QEventLoop loop;
+  modalLoop_ = &loop;
+  if (open_) loop.exec();
+  modalLoop_ = nullptr;
+}
+
+QMainWindow* Window::_Widget() const { return widget_; }
+QWidget* Window::_Content() const { return content_; }
+
+std::shared_ptr<Window> _GetImplicitWindow(const String& className) {
+  for (const auto& w : TheRegistry().open)
+    if (w->IsOpen() && TextEquals(w->_ClassName(), className)) return w;
+  return nullptr;
+}
+
+std::vector<std::shared_ptr<Window>> _OpenWindows() { return TheRegistry().open; }
+
+ShowModalHook SetShowModalHook(ShowModalHook hook) {
+  ShowModalHook previous = std::move(TheRegistry().modalHook);
+  TheRegistry().modalHook = std::move(hook);
+  return previous;
+}
+
+void _RegisterOpenWindow(std::shared_ptr<Window> window) {
+  TheRegistry().open.push_back(std::move(window));
+}
+
+void _UnregisterOpenWindow(Window* window) {
+  auto& r = TheRegistry();
+  auto it =
+      std::find_if(r.open.begin(), r.open.end(), [&](const auto& w) { return w.get() == window; });
+  if (it == r.open.end()) return;
+  r.closed.push_back(std::move(*it));
+  r.open.erase(it);
+  ReleaseClosedSoon();
+}
+
+void _ReleaseAllWindows() {
+  auto& r = TheRegistry();
+  auto open = std::move(r.open);
+  auto closed = std::move(r.closed);
+  r.open.clear();
+  r.closed.clear();
+}
+
+}  // namespace fw

@@ -1,0 +1,176 @@
+// Windows.
+//
+// A window is made with std::make_shared of its class and built by
+// Constructor(), which raises, in this order, "Layout", "CreateControls", the
+// "Open" event of every control (in the order the controls were added) and
+// the window's own "Open"; it then applies the tab order and, when the layout
+// says Visible, shows the window. From Constructor() until it closes, the
+// framework holds the window: _GetImplicitWindow(class name) finds it.
+//
+// Geometry: Left/Top are the window's position on the screen, Width/Height
+// the size of its content area (below the menu bar), in pixels. A window that
+// is not Resizeable cannot be resized or maximised by the user; the program
+// can always set its size.
+//
+// Closing (the close button, Close(), or Quit): the window raises the "Close"
+// event of each of its controls, in order, then its own "Close", hides and is
+// released by the framework. Closing is never refused; closing a closed
+// window does nothing. ShowModal() shows the window modally and returns once
+// it has closed; it goes through a hook that tests replace so that nothing
+// blocks. Events of the window itself: "Layout", "CreateControls", "Open",
+// "Close", "KeyDown" (a key pressed while the window is active and no control
+// consumed it), "MouseDown" (a mouse button pressed in the window's content
+// area, at the window-relative position).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "framework/core/Color.h"
+#include "framework/core/Controls.h"
+#include "framework/core/String.h"
+#include "framework/ui/Control.h"
+#include "framework/ui/EventSource.h"
+
+class QMainWindow;
+class QWidget;
+class QEventLoop;
+
+namespace fw {
+
+class MenuBar;
+
+// The window layout, as a window's Layout applies it.
+struct WindowProperties {
+  std::int32_t Width = 300, Height = 300;
+  std::int32_t MinWidth = 64, MinHeight = 64;
+  std::int32_t MaxWidth = 32000, MaxHeight = 32000;
+  bool Resizeable = true;
+  std::int32_t Frame = 0;  // 0 document window, 1 movable modal window
+  bool CloseButton = true, MinimizeButton = true, MaximizeButton = true;
+  String Title;
+  bool Visible = true;
+  std::int32_t Placement = 0;
+  bool HasBackColor = false;
+  Color BackColor = RGB(255, 255, 255);
+  bool Composite = false, LiveResize = true, FullScreen = false, MenuBarVisible = true;
+  std::int32_t MacProcID = 0;
+};
+
+class Window : public EventSource, public IWindow, public std::enable_shared_from_this<Window> {
+ public:
+  explicit Window(const String& className);
+  ~Window() override;
+  Window(const Window&) = delete;
+  Window& operator=(const Window&) = delete;
+
+  const String& _ClassName() const { return className_; }
+
+  // Builds the window (see above).
+  void Constructor();
+
+  // A new control of class C belonging to this window (its C++ constructor
+  // runs; call its Constructor() to place it).
+  template <class C>
+  std::shared_ptr<C> __New() {
+    auto control = std::make_shared<C>();
+    control->_SetOwner(this);
+    return control;
+  }
+  void _AddControl(const String& name, std::shared_ptr<RectControl> control);
+  void _AddControl(const String& name, std::shared_ptr<PaneChild> control);
+  // The control of that name, or null.
+  RectControl* Control(const String& name) const;
+  PaneChild* PaneControl(const String& name) const;
+  // The visible controls, counted and indexed in the order they were added.
+  std::int32_t ControlCount() const;
+  RectControl* Control(std::int32_t index) const;
+
+  void _SetProperties(const WindowProperties& p);
+  const WindowProperties& _Properties() const { return props_; }
+
+  String Title() const override;
+  void SetTitle(const String& title) override;
+  std::int32_t Left() const override;
+  void SetLeft(std::int32_t left) override;
+  std::int32_t Top() const override;
+  void SetTop(std::int32_t top) override;
+  std::int32_t Width() const override;
+  void SetWidth(std::int32_t width) override;
+  std::int32_t Height() const override;
+  void SetHeight(std::int32_t height) override;
+  bool Visible() const;
+  void SetVisible(bool visible);
+  std::int32_t Frame() const { return props_.Frame; }
+  bool Resizeable() const { return props_.Resizeable; }
+
+  std::shared_ptr<fw::MenuBar> MenuBar() const { return menuBar_; }
+  void SetMenuBar(std::shared_ptr<fw::MenuBar> bar);
+
+  void Close();
+  void ShowModal();
+  bool IsOpen() const { return open_; }
+  bool IsClosed() const { return closed_; }
+
+  // The Qt objects behind the window (framework use and tests).
+  QMainWindow* _Widget() const;
+  QWidget* _Content() const;
+
+  // Called by the Qt window on the user's close request, key and mouse.
+  void _HandleClose();
+  bool _HandleKey(const String& key);
+  bool _HandleMouseDown(std::int32_t x, std::int32_t y);
+
+ private:
+  struct Entry {
+    String name;
+    std::shared_ptr<RectControl> rect;
+    std::shared_ptr<PaneChild> pane;
+  };
+  void ApplySize();
+  void ApplyFlags();
+  void ApplyTabOrder();
+
+  String className_;
+  WindowProperties props_;
+  std::vector<Entry> controls_;
+  std::shared_ptr<fw::MenuBar> menuBar_;
+  QMainWindow* widget_ = nullptr;
+  QWidget* content_ = nullptr;
+  QEventLoop* modalLoop_ = nullptr;
+  bool open_ = false;
+  bool closing_ = false;
+  bool closed_ = false;
+};
+
+// The open window of the given class name, or null.
+std::shared_ptr<Window> _GetImplicitWindow(const String& className);
+// Every open window, oldest first.
+std::vector<std::shared_ptr<Window>> _OpenWindows();
+
+// How ShowModal waits. The default runs the event loop until the window has
+// closed. A hook receives the window and returns when it likes; tests use it
+// so that no modal call blocks.
+using ShowModalHook = std::function<void(Window& window)>;
+ShowModalHook SetShowModalHook(ShowModalHook hook);
+
+class ShowModalHookGuard {
+ public:
+  explicit ShowModalHookGuard(ShowModalHook hook) : previous_(SetShowModalHook(std::move(hook))) {}
+  ~ShowModalHookGuard() { SetShowModalHook(std::move(previous_)); }
+  ShowModalHookGuard(const ShowModalHookGuard&) = delete;
+  ShowModalHookGuard& operator=(const ShowModalHookGuard&) = delete;
+
+ private:
+  ShowModalHook previous_;
+};
+
+// Framework bookkeeping: the registry of open windows.
+void _RegisterOpenWindow(std::shared_ptr<Window> window);
+void _UnregisterOpenWindow(Window* window);
+// Drops every window without raising events (shutdown, test isolation).
+void _ReleaseAllWindows();
+
+}  // namespace fw

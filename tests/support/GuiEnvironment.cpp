@@ -1,0 +1,40 @@
+#include "tests/support/GuiEnvironment.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+
+#include "framework/ui/Application.h"
+
+namespace testsupport {
+namespace {
+
+class GuiEnvironment final : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    fw::_InitializeFramework();
+    fw::SetMsgBoxHook(
+        [](const fw::String& text) { ADD_FAILURE() << "unexpected message box: " << text; });
+    fw::SetShowModalHook([](fw::Window& window) {
+      ADD_FAILURE() << "unexpected ShowModal of " << window._ClassName();
+      window.Close();
+    });
+  }
+  void TearDown() override {
+    fw::SetShowModalHook(nullptr);
+    fw::_RuntimeShutdown();
+  }
+};
+
+[[maybe_unused]] ::testing::Environment* const environment =
+    ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
+
+}  // namespace
+
+void GuiTest::TearDown() { fw::_RuntimeReset(); }
+
+void ProcessEvents() {
+  QCoreApplication::processEvents();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+}  // namespace testsupport
