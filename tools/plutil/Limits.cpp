@@ -65,6 +65,7 @@ std::size_t SkipSpecial(std::string_view xml, std::size_t at) {
 }  // namespace
 
 std::optional<std::string> CheckXmlStructure(std::string_view xml) {
+  if (xml.find('\0') != std::string_view::npos) return "holds a NUL character";
   std::vector<std::string_view> open;
   std::size_t containers = 0;
   std::size_t at = xml.find('<');
@@ -136,40 +137,73 @@ std::optional<std::string> ReadTrailer(std::string_view bytes, Trailer& t) {
   return std::nullopt;
 }
 
+// An object's marker kind (high nibble), its count (of bytes, characters or
+// entries) and where its contents start.
+struct Header {
+  unsigned kind = 0;
+  std::uint64_t count = 0;
+  std::size_t at = 0;
+};
+
+std::optional<std::string> ReadHeader(std::string_view bytes, const Trailer& t,
+                                      std::uint64_t object, Header& h) {
+  std::uint64_t offset = ReadBigEndian(
+      bytes, static_cast<std::size_t>(t.tableOffset + object * t.offsetSize), t.offsetSize);
+  if (offset < kHeaderSize || offset >= t.tableOffset) return "object offset out of range";
+  auto marker = static_cast<unsigned char>(bytes[offset]);
+  h = {static_cast<unsigned>(marker >> 4), marker & 0x0Fu, static_cast<std::size_t>(offset) + 1};
+  bool counted = h.kind == 0x4 || h.kind == 0x5 || h.kind == 0x6 || h.kind == 0x8 ||
+                 h.kind == 0xA || h.kind == 0xC || h.kind == 0xD;
+  if (!counted || h.count != 0x0F) return std::nullopt;
+  if (h.at >= t.tableOffset) return "object out of range";
+  auto intMarker = static_cast<unsigned char>(bytes[h.at]);
+  unsigned size = 1u << (intMarker & 0x0F);
+  if ((intMarker >> 4) != 0x1 || size > 8 || h.at + 1 + size > t.tableOffset)
+    return "bad container size";
+  h.count = ReadBigEndian(bytes, h.at + 1, size);
+  h.at += 1 + size;
+  return std::nullopt;
+}
+
 // The references an object holds: its children (for arrays and sets) or its
 // keys and values (for dicts). Empty for every other object.
 struct Refs {
   bool container = false;
+  bool dict = false;
   std::size_t at = 0;
   std::uint64_t count = 0;
 };
 
 std::optional<std::string> ObjectRefs(std::string_view bytes, const Trailer& t,
                                       std::uint64_t object, Refs& refs) {
-  std::uint64_t offset = ReadBigEndian(
-      bytes, static_cast<std::size_t>(t.tableOffset + object * t.offsetSize), t.offsetSize);
-  if (offset < kHeaderSize || offset >= t.tableOffset) return "object offset out of range";
-  auto marker = static_cast<unsigned char>(bytes[offset]);
-  unsigned kind = marker >> 4;
+  Header h;
+  if (auto error = ReadHeader(bytes, t, object, h)) return error;
   refs = {};
-  if (kind != 0xA && kind != 0xC && kind != 0xD) return std::nullopt;
-  std::uint64_t count = marker & 0x0F;
-  std::size_t at = static_cast<std::size_t>(offset) + 1;
-  if (count == 0x0F) {
-    if (at >= t.tableOffset) return "object out of range";
-    auto intMarker = static_cast<unsigned char>(bytes[at]);
-    unsigned size = 1u << (intMarker & 0x0F);
-    if ((intMarker >> 4) != 0x1 || size > 8 || at + 1 + size > t.tableOffset)
-      return "bad container size";
-    count = ReadBigEndian(bytes, at + 1, size);
-    at += 1 + size;
-  }
-  if (kind == 0xD) {
+  if (h.kind != 0xA && h.kind != 0xC && h.kind != 0xD) return std::nullopt;
+  std::uint64_t count = h.count;
+  if (h.kind == 0xD) {
     if (count > UINT64_MAX / 2) return "bad container size";
     count *= 2;
   }
-  if (count > (t.tableOffset - at) / t.refSize) return "container out of range";
-  refs = {true, at, count};
+  if (count > (t.tableOffset - h.at) / t.refSize) return "container out of range";
+  refs = {true, h.kind == 0xD, h.at, count};
+  return std::nullopt;
+}
+
+// libplist cannot hold a dict key with a NUL character (it aborts), so such a
+// key is refused here.
+std::optional<std::string> CheckKey(std::string_view bytes, const Trailer& t,
+                                    std::uint64_t object) {
+  Header h;
+  if (auto error = ReadHeader(bytes, t, object, h)) return error;
+  if (h.kind != 0x5 && h.kind != 0x6) return std::nullopt;  // libplist refuses the rest
+  unsigned unit = h.kind == 0x6 ? 2 : 1;
+  if (h.count > (t.tableOffset - h.at) / unit) return "string out of range";
+  for (std::uint64_t i = 0; i < h.count; ++i) {
+    std::size_t at = h.at + static_cast<std::size_t>(i * unit);
+    if (bytes[at] == 0 && (unit == 1 || bytes[at + 1] == 0))
+      return "a dict key holds a NUL character";
+  }
   return std::nullopt;
 }
 
@@ -194,6 +228,7 @@ std::optional<std::string> CheckBinaryStructure(std::string_view bytes) {
   std::vector<Mark> marks(count, Mark::Unseen);
   std::vector<std::uint64_t> nodes(count, 0);  // expanded size of each subtree
   std::vector<std::uint32_t> depth(count, 0);  // container levels in each subtree
+  std::vector<bool> keyChecked(count, false);
   std::vector<Walk> stack;
   const std::uint64_t maxNodes = MaxBinaryNodes(bytes.size());
 
@@ -215,6 +250,10 @@ std::optional<std::string> CheckBinaryStructure(std::string_view bytes) {
           ReadBigEndian(bytes, w.refs.at + static_cast<std::size_t>(w.next * t.refSize), t.refSize);
       ++w.next;
       if (child >= t.objectCount) return "object reference out of range";
+      if (w.refs.dict && w.next <= w.refs.count / 2 && !keyChecked[child]) {
+        if (auto error = CheckKey(bytes, t, child)) return error;
+        keyChecked[child] = true;
+      }
       if (marks[child] == Mark::Open) return "reference cycle";
       if (marks[child] == Mark::Unseen) {
         if (auto error = enter(child)) return error;

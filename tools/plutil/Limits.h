@@ -24,15 +24,17 @@ inline constexpr std::size_t kMaxDepth = 4096;
 std::uint64_t MaxBinaryNodes(std::size_t fileSize);
 
 // The reason the XML text is refused, or nothing when it may be parsed.
-// Refused: elements nested deeper than kMaxDepth dict/array levels, a closing
+// Refused: a NUL character (XML cannot hold one), elements nested deeper than
+// kMaxDepth dict/array levels, a closing
 // tag that does not match the open element, an unterminated tag, comment,
 // CDATA section or processing instruction.
 std::optional<std::string> CheckXmlStructure(std::string_view xml);
 
 // The reason the binary property list is refused, or nothing when it may be
 // parsed. Refused: a trailer, offset table or object reference out of the
-// file, a reference cycle, more than kMaxDepth nested containers, or a tree
-// that would expand to more than MaxBinaryNodes nodes.
+// file, a reference cycle, more than kMaxDepth nested containers, a tree
+// that would expand to more than MaxBinaryNodes nodes, or a dict key holding
+// a NUL character.
 std::optional<std::string> CheckBinaryStructure(std::string_view bytes);
 
 }  // namespace plutil

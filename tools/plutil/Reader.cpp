@@ -51,31 +51,86 @@ bool IsUidDict(plist_t node) {
   return value && plist_get_node_type(value) == PLIST_UINT;
 }
 
-// Every UID dict of the tree, found without recursion.
-std::vector<plist_t> FindUidDicts(plist_t root) {
-  std::vector<plist_t> found;
+// True when the text is well-formed UTF-8 (no overlong forms, no surrogates,
+// nothing above U+10FFFF). libplist writes the binary form's UTF-16 from it and
+// makes an unreadable file of anything else.
+bool IsUtf8(std::string_view text) {
+  auto at = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  std::size_t i = 0;
+  while (i < text.size()) {
+    unsigned char c = at(i);
+    std::size_t extra;
+    if (c < 0x80) {
+      extra = 0;
+    } else if (c >= 0xC2 && c <= 0xDF) {
+      extra = 1;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+      extra = 2;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      extra = 3;
+    } else {
+      return false;
+    }
+    if (text.size() - i <= extra) return false;
+    for (std::size_t k = 1; k <= extra; ++k) {
+      if ((at(i + k) & 0xC0) != 0x80) return false;
+    }
+    unsigned char next = extra ? at(i + 1) : 0;
+    if ((c == 0xE0 && next < 0xA0) || (c == 0xED && next > 0x9F) || (c == 0xF0 && next < 0x90) ||
+        (c == 0xF4 && next > 0x8F))
+      return false;
+    i += extra + 1;
+  }
+  return true;
+}
+
+// What a walk over the whole tree finds.
+struct TreeScan {
+  std::vector<plist_t> uidDicts;  // dicts that stand for a UID
+  const char* badText = nullptr;  // why a key or string cannot be kept
+};
+
+// Why libplist could not keep the text of a key or string, or null.
+const char* TextProblem(std::string_view text) {
+  // libplist cuts a string at a NUL when it writes the binary form.
+  if (text.find('\0') != std::string_view::npos) return "a key or string holds a NUL character";
+  if (!IsUtf8(text)) return "a key or string is not valid UTF-8";
+  return nullptr;
+}
+
+// Walks the tree without recursion.
+TreeScan ScanTree(plist_t root) {
+  TreeScan scan;
   std::vector<plist_t> pending{root};
   while (!pending.empty()) {
     plist_t node = pending.back();
     pending.pop_back();
-    if (IsUidDict(node)) {
-      found.push_back(node);
-    } else if (plist_get_node_type(node) == PLIST_ARRAY) {
+    plist_type type = plist_get_node_type(node);
+    if (type == PLIST_STRING) {
+      std::uint64_t length = 0;
+      const char* text = plist_get_string_ptr(node, &length);
+      if (text && !scan.badText) scan.badText = TextProblem(std::string_view(text, length));
+    } else if (IsUidDict(node)) {
+      scan.uidDicts.push_back(node);
+    } else if (type == PLIST_ARRAY) {
       for (std::uint32_t i = 0, n = plist_array_get_size(node); i < n; ++i)
         pending.push_back(plist_array_get_item(node, i));
-    } else if (plist_get_node_type(node) == PLIST_DICT) {
+    } else if (type == PLIST_DICT) {
       plist_dict_iter it = nullptr;
       plist_dict_new_iter(node, &it);
       for (;;) {
+        char* key = nullptr;
         plist_t value = nullptr;
-        plist_dict_next_item(node, it, nullptr, &value);
+        plist_dict_next_item(node, it, &key, &value);
+        if (key && !scan.badText) scan.badText = TextProblem(key);
+        std::free(key);
         if (!value) break;
         pending.push_back(value);
       }
       std::free(it);
     }
   }
-  return found;
+  return scan;
 }
 
 plist_t UidFrom(plist_t dict) {
@@ -85,8 +140,8 @@ plist_t UidFrom(plist_t dict) {
 }
 
 // Puts a UID in place of each UID dict; the root itself may be one.
-void RestoreUids(PlistHandle& tree) {
-  for (plist_t dict : FindUidDicts(tree.get())) {
+void RestoreUids(PlistHandle& tree, const std::vector<plist_t>& uidDicts) {
+  for (plist_t dict : uidDicts) {
     plist_t parent = plist_get_parent(dict);
     if (!parent) {
       tree.reset(UidFrom(dict));
@@ -112,7 +167,12 @@ ReadResult ReadBinary(std::string_view bytes) {
   plist_t tree = nullptr;
   plist_from_bin(bytes.data(), static_cast<std::uint32_t>(bytes.size()), &tree);
   result.tree.reset(tree);
-  if (!tree) result.error = "not a valid binary property list";
+  if (!tree) {
+    result.error = "not a valid binary property list";
+  } else if (const char* problem = ScanTree(tree).badText) {
+    result.tree.reset();
+    result.error = problem;
+  }
   return result;
 }
 
@@ -130,7 +190,13 @@ ReadResult ReadXml(std::string_view bytes) {
     result.error = "not a valid XML property list";
     return result;
   }
-  RestoreUids(result.tree);
+  TreeScan scan = ScanTree(tree);
+  if (scan.badText) {
+    result.tree.reset();
+    result.error = scan.badText;
+    return result;
+  }
+  RestoreUids(result.tree, scan.uidDicts);
   return result;
 }
 

@@ -19,7 +19,8 @@ struct ReadResult {
 // Parses bytes of either form (binary when IsBinary). The structure checks of
 // Limits.h run first. XML input may use the element name "double", which is
 // read as "real". A dict that holds exactly one entry "CF$UID" with an integer
-// value becomes a UID, the form in which UIDs are written as XML.
+// value becomes a UID, the form in which UIDs are written as XML. Keys and
+// strings must be well-formed UTF-8.
 ReadResult ReadPlist(std::string_view bytes);
 
 }  // namespace plutil

@@ -50,7 +50,11 @@ std::string Real(plist_t node) {
 std::string Date(plist_t node) {
   std::int32_t sec = 0, usec = 0;
   plist_get_date_val(node, &sec, &usec);
-  std::int64_t seconds = std::int64_t{sec} + kPlistEpoch + (usec < 0 ? -1 : 0);
+  // Whole seconds, kept within the 32-bit range in which libplist holds dates
+  // so that the text reads back as the same date.
+  std::int64_t whole = std::int64_t{sec} + (usec < 0 ? -1 : 0);
+  if (whole < INT32_MIN) whole = INT32_MIN;
+  std::int64_t seconds = whole + kPlistEpoch;
   std::time_t t = static_cast<std::time_t>(seconds);
   std::tm utc{};
   gmtime_r(&t, &utc);

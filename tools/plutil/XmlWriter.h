@@ -18,7 +18,9 @@
 //   are.
 // - integer: decimal; real: the shortest text that reads back as the same
 //   number, "nan", "+infinity" or "-infinity"; boolean: "<true/>" or
-//   "<false/>"; date: "YYYY-MM-DDTHH:MM:SSZ" in UTC, whole seconds; data:
+//   "<false/>"; date: "YYYY-MM-DDTHH:MM:SSZ" in UTC, whole seconds (libplist
+//   holds dates as 32-bit seconds from 2001, so from 1932-12-13T20:45:52Z to
+//   2069-01-19T03:14:07Z); data:
 //   three lines, "<data>", the base64 text on one line, "</data>", all at the
 //   element's indentation.
 // - A UID (binary form only) is written as a dict holding the one key

@@ -1,0 +1,332 @@
+// The conversion library on bytes in memory: the structure checks that keep
+// hostile files away from libplist, and the writer's text for single values.
+#include "plutil/Convert.h"
+#include "plutil/Limits.h"
+#include "plutil/PlistHandle.h"
+#include "plutil/XmlWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+using plutil::CheckBinaryStructure;
+using plutil::CheckXmlStructure;
+using plutil::kMaxDepth;
+
+std::string Nested(std::size_t levels, const std::string& open = "<array>",
+                   const std::string& close = "</array>") {
+  std::string xml = "<plist>";
+  for (std::size_t i = 0; i < levels; ++i) xml += open;
+  for (std::size_t i = 0; i < levels; ++i) xml += close;
+  return xml + "</plist>";
+}
+
+struct XmlCase {
+  const char* name;
+  std::string xml;
+  std::optional<std::string> reason;
+};
+
+const std::string kTooDeep = "nested deeper than 4096 levels";
+
+const XmlCase kXmlCases[] = {
+    {"Plain", "<?xml version=\"1.0\"?><plist><dict><key>a</key><string>b</string></dict></plist>",
+     std::nullopt},
+    {"AtTheBound", Nested(kMaxDepth), std::nullopt},
+    {"PastTheBound", Nested(kMaxDepth + 1), kTooDeep},
+    {"DictsCountToo", Nested(kMaxDepth + 1, "<dict><key>k</key>", "</dict>"), kTooDeep},
+    {"SelfClosingDoesNotNest",
+     "<plist>" + std::string(5 * kMaxDepth, ' ') +
+         [] {
+           std::string s;
+           for (std::size_t i = 0; i < 2 * kMaxDepth; ++i) s += "<array/><dict />";
+           return s;
+         }() +
+         "</plist>",
+     std::nullopt},
+    {"OtherElementsDoNotCount", Nested(kMaxDepth + 1, "<x>", "</x>"), std::nullopt},
+    {"CommentCannotHideDepth", Nested(kMaxDepth + 1, "<array><!-- </array> -->", "</array>"),
+     kTooDeep},
+    {"CdataCannotHideDepth", Nested(kMaxDepth + 1, "<array><![CDATA[</array>]]>", "</array>"),
+     kTooDeep},
+    {"QuotedBracketCannotHideDepth", Nested(kMaxDepth + 1, "<array a=\"/>\">", "</array>"),
+     kTooDeep},
+    {"DoctypeWithSubset", "<!DOCTYPE plist [ <!ENTITY a \"</dict>\"> ]><plist><dict/></plist>",
+     std::nullopt},
+    {"Mismatch", "<plist><array></dict></plist>", "closing tag </dict> does not match"},
+    {"CloseWithoutOpen", "</plist>", "closing tag </plist> does not match"},
+    {"UnterminatedTag", "<plist><array", "unterminated markup"},
+    {"UnterminatedComment", "<plist><!-- x", "unterminated markup"},
+    {"UnterminatedCdata", "<plist><![CDATA[ x", "unterminated markup"},
+    {"UnterminatedInstruction", "<?xml ", "unterminated markup"},
+    {"Nul", std::string("<plist><string>a\0b</string></plist>", 35), "holds a NUL character"},
+    {"NoMarkup", "just text", std::nullopt},
+};
+
+class XmlStructure : public testing::TestWithParam<XmlCase> {};
+
+TEST_P(XmlStructure, Checked) { EXPECT_EQ(CheckXmlStructure(GetParam().xml), GetParam().reason); }
+
+INSTANTIATE_TEST_SUITE_P(Cases, XmlStructure, testing::ValuesIn(kXmlCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---- binary ----------------------------------------------------------------
+
+void AppendBigEndian(std::string& out, std::uint64_t value, unsigned size) {
+  for (unsigned i = size; i-- > 0;) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+}
+
+// A binary property list from raw objects: 4-byte offsets, 4-byte references.
+std::string Binary(const std::vector<std::string>& objects, std::uint64_t top = 0,
+                   std::uint64_t count = UINT64_MAX) {
+  std::string out = "bplist00";
+  std::vector<std::uint64_t> offsets;
+  for (auto& o : objects) {
+    offsets.push_back(out.size());
+    out += o;
+  }
+  std::uint64_t table = out.size();
+  for (auto offset : offsets) AppendBigEndian(out, offset, 4);
+  out += std::string(6, '\0');
+  out.push_back(4);
+  out.push_back(4);
+  AppendBigEndian(out, count == UINT64_MAX ? objects.size() : count, 8);
+  AppendBigEndian(out, top, 8);
+  AppendBigEndian(out, table, 8);
+  return out;
+}
+
+// An array object holding the given references.
+std::string Array(const std::vector<std::uint32_t>& refs) {
+  std::string o;
+  if (refs.size() < 15) {
+    o.push_back(static_cast<char>(0xA0 | refs.size()));
+  } else {
+    o.push_back(static_cast<char>(0xAF));
+    o.push_back(0x12);
+    AppendBigEndian(o, refs.size(), 4);
+  }
+  for (auto r : refs) AppendBigEndian(o, r, 4);
+  return o;
+}
+
+// levels arrays each holding the next; the last holds `fanOut` times a string.
+std::string Chain(std::uint32_t levels, std::uint32_t fanOut = 1) {
+  std::vector<std::string> objects;
+  for (std::uint32_t i = 0; i + 1 < levels; ++i)
+    objects.push_back(Array(std::vector<std::uint32_t>(fanOut, i + 1)));
+  objects.push_back(Array({levels}));
+  objects.push_back("\x51x");  // one-character ASCII string
+  return Binary(objects);
+}
+
+using namespace std::string_literals;
+const std::string kDict = "\xD1\0\0\0\x01\0\0\0\x02"s;  // key: object 1, value: object 2
+
+struct BinaryCase {
+  const char* name;
+  std::string bytes;
+  std::optional<std::string> reason;
+};
+
+const BinaryCase kBinaryCases[] = {
+    {"OneString", Binary({"\x51x"}), std::nullopt},
+    {"EmptyArray", Binary({Array({})}), std::nullopt},
+    {"LongArray", Binary({Array(std::vector<std::uint32_t>(20, 1)), "\x09"}), std::nullopt},
+    {"AtTheBound", Chain(kMaxDepth), std::nullopt},
+    {"PastTheBound", Chain(kMaxDepth + 1), kTooDeep},
+    {"SharedLeavesAreFine", Binary({Array(std::vector<std::uint32_t>(1000, 1)), "\x51x"}),
+     std::nullopt},
+    // Each level holds the next twice: 2^40 nodes once expanded.
+    {"ExpandingReferences", Chain(40, 2), "references expand to too many objects"},
+    {"Cycle", Binary({Array({1}), Array({0})}), "reference cycle"},
+    {"SelfReference", Binary({Array({0})}), "reference cycle"},
+    {"ReferenceOutOfRange", Binary({Array({5})}), "object reference out of range"},
+    {"TopOutOfRange", Binary({"\x09"}, 1), "bad trailer"},
+    {"NoObjects", Binary({}, 0, 0), "bad trailer"},
+    {"TooManyObjects", Binary({"\x09"}, 0, 1'000'000), "bad trailer"},
+    {"TooShort", "bplist00" + std::string(31, '\0'), "file too short"},
+    {"ContainerPastTable", Binary({"\xA5"}), "container out of range"},
+    {"BadSizeMarker", Binary({"\xAF\x55"}), "bad container size"},
+    {"KeyWithNul",
+     Binary({kDict,
+             "\x53"
+             "a\0b"s,
+             "\x09"}),
+     "a dict key holds a NUL character"},
+    {"Utf16KeyWithNul", Binary({kDict, "\x62\0a\0\0"s, "\x09"}),
+     "a dict key holds a NUL character"},
+    {"ValueWithNul",
+     Binary({kDict, "\x51k",
+             "\x53"
+             "a\0b"s}),
+     std::nullopt},
+    {"KeyPastTable", Binary({kDict, "\x59k", "\x09"}), "string out of range"},
+};
+
+class BinaryStructure : public testing::TestWithParam<BinaryCase> {};
+
+TEST_P(BinaryStructure, Checked) {
+  EXPECT_EQ(CheckBinaryStructure(GetParam().bytes), GetParam().reason);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, BinaryStructure, testing::ValuesIn(kBinaryCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(BinaryStructure, AcceptedFilesAreReadByLibplist) {
+  for (std::string bytes : {Chain(kMaxDepth), Chain(10, 3), Binary({Array({1, 1}), "\x51x"})}) {
+    plutil::ConvertResult r = plutil::Convert(bytes, plutil::Format::Xml1);
+    EXPECT_TRUE(r.ok) << r.error;
+  }
+}
+
+TEST(XmlStructure, AcceptedFilesAreReadByLibplist) {
+  plutil::ConvertResult r = plutil::Convert(Nested(kMaxDepth), plutil::Format::Binary1);
+  EXPECT_TRUE(r.ok) << r.error;
+}
+
+// ---- the writer's text -----------------------------------------------------
+
+struct TextCase {
+  std::string in, out;
+};
+
+TEST(XmlWriter, EscapeText) {
+  const TextCase cases[] = {
+      {"", ""},
+      {"plain", "plain"},
+      {"&", "&amp;"},
+      {"&amp;", "&amp;amp;"},
+      {"<a>", "&lt;a&gt;"},
+      {"\r\n", "&#13;&#10;"},
+      {"\t \x01", "\t \x01"},
+      {"\xE6\x97\xA5", "\xE6\x97\xA5"},
+  };
+  for (auto& c : cases) EXPECT_EQ(plutil::EscapeText(c.in), c.out) << c.in;
+}
+
+TEST(XmlWriter, Base64) {
+  using namespace std::string_literals;
+  const TextCase cases[] = {{"", ""},        {"f", "Zg=="},        {"fo", "Zm8="},
+                            {"foo", "Zm9v"}, {"foob", "Zm9vYg=="}, {"\xFF\xFE\x00"s, "//4A"}};
+  for (auto& c : cases) {
+    EXPECT_EQ(plutil::Base64(reinterpret_cast<const unsigned char*>(c.in.data()), c.in.size()),
+              c.out);
+  }
+}
+
+// The one element line that converting a lone value to XML gives.
+std::string ValueLine(plist_t value) {
+  plutil::PlistHandle tree(value);
+  char* bytes = nullptr;
+  uint32_t length = 0;
+  plist_to_bin(tree.get(), &bytes, &length);
+  std::string binary(bytes, length);
+  std::free(bytes);
+  plutil::ConvertResult r = plutil::Convert(binary, plutil::Format::Xml1);
+  EXPECT_TRUE(r.ok) << r.error;
+  std::size_t start = r.output.find("<plist version=\"1.0\">\n") + 22;
+  return r.output.substr(start, r.output.size() - start - std::string("</plist>\n").size());
+}
+
+TEST(XmlWriter, RealsThatXmlCannotSpellAsDigits) {
+  EXPECT_EQ(ValueLine(plist_new_real(NAN)), "<real>nan</real>\n");
+  EXPECT_EQ(ValueLine(plist_new_real(INFINITY)), "<real>+infinity</real>\n");
+  EXPECT_EQ(ValueLine(plist_new_real(-INFINITY)), "<real>-infinity</real>\n");
+  EXPECT_EQ(ValueLine(plist_new_real(5e-324)), "<real>5e-324</real>\n");
+}
+
+TEST(XmlWriter, DatesKeepWholeSecondsOnly) {
+  // 725857445 s after 2001-01-01 is 2024-01-02 03:04:05 UTC.
+  EXPECT_EQ(ValueLine(plist_new_date(725857445, 999999)), "<date>2024-01-02T03:04:05Z</date>\n");
+  EXPECT_EQ(ValueLine(plist_new_date(-1, 0)), "<date>2000-12-31T23:59:59Z</date>\n");
+  EXPECT_EQ(ValueLine(plist_new_date(INT32_MIN, 0)), "<date>1932-12-13T20:45:52Z</date>\n");
+  EXPECT_EQ(ValueLine(plist_new_date(INT32_MAX, 0)), "<date>2069-01-19T03:14:07Z</date>\n");
+}
+
+// libplist would cut such a string when it writes the binary form.
+TEST(Convert, NulInAStringIsRefused) {
+  using namespace std::string_literals;
+  const std::string nul = "\x62\x00\x61\x00\x00"s;       // UTF-16 "a" and U+0000
+  const std::string dict = "\xD1\0\0\0\x01\0\0\0\x02"s;  // one key, one value
+  for (const std::string& bytes : {Binary({nul}), Binary({dict, "\x51k", nul})}) {
+    for (auto format : {plutil::Format::Xml1, plutil::Format::Binary1}) {
+      plutil::ConvertResult r = plutil::Convert(bytes, format);
+      EXPECT_FALSE(r.ok);
+      EXPECT_EQ(r.error, "a key or string holds a NUL character");
+    }
+  }
+}
+
+TEST(Convert, KeysAndStringsMustBeUtf8) {
+  using namespace std::string_literals;
+  const std::string kBad = "a key or string is not valid UTF-8";
+  struct Case {
+    std::string bytes;
+    const char* error;  // nullptr: accepted
+  } cases[] = {
+      {"<plist><string>caf\xC3\xA9 \xE6\x97\xA5 \xF0\x9F\x98\x80</string></plist>", nullptr},
+      {"<plist><string>\xC3</string></plist>", kBad.c_str()},              // cut short
+      {"<plist><string>\xC0\xAF</string></plist>", kBad.c_str()},          // overlong
+      {"<plist><string>\xED\xA0\x80</string></plist>", kBad.c_str()},      // surrogate
+      {"<plist><string>\xF4\x90\x80\x80</string></plist>", kBad.c_str()},  // past U+10FFFF
+      {"<plist><string>\xFF</string></plist>", kBad.c_str()},
+      {"<plist><dict><key>\xC0Port</key><true/></dict></plist>", kBad.c_str()},
+      {"<plist><array><dict><key>k</key><string>\x80</string></dict></array></plist>",
+       kBad.c_str()},
+      {Binary({"\x51\xE9"s}), kBad.c_str()},  // an ASCII string that is not
+  };
+  for (auto& c : cases) {
+    for (auto format : {plutil::Format::Xml1, plutil::Format::Binary1}) {
+      plutil::ConvertResult r = plutil::Convert(c.bytes, format);
+      EXPECT_EQ(r.ok, c.error == nullptr) << c.bytes;
+      EXPECT_EQ(r.error, c.error ? c.error : "") << c.bytes;
+    }
+  }
+}
+
+TEST(Convert, FormatNames) {
+  EXPECT_EQ(plutil::ParseFormat("xml1"), plutil::Format::Xml1);
+  EXPECT_EQ(plutil::ParseFormat("binary1"), plutil::Format::Binary1);
+  EXPECT_EQ(plutil::ParseFormat("xml"), std::nullopt);
+  EXPECT_EQ(plutil::ParseFormat(""), std::nullopt);
+}
+
+TEST(Convert, RefusesEmptyInput) {
+  plutil::ConvertResult r = plutil::Convert("", plutil::Format::Binary1);
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(r.error, "empty file, not a property list");
+}
+
+TEST(Convert, BinaryMagicDecidesTheReader) {
+  // XML text that begins with the magic is read as binary, and refused.
+  plutil::ConvertResult r = plutil::Convert("bplist<plist><true/></plist>", plutil::Format::Xml1);
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(r.error, "not a valid binary property list (file too short)");
+}
+
+TEST(Convert, UidDictsOnlyWhenExactlyOneIntegerEntry) {
+  const char* xml =
+      "<plist><array>"
+      "<dict><key>CF$UID</key><integer>3</integer></dict>"
+      "<dict><key>CF$UID</key><string>3</string></dict>"
+      "<dict><key>CF$UID</key><integer>3</integer><key>x</key><true/></dict>"
+      "</array></plist>";
+  plutil::ConvertResult r = plutil::Convert(xml, plutil::Format::Binary1);
+  ASSERT_TRUE(r.ok) << r.error;
+  plist_t tree = nullptr;
+  plist_from_bin(r.output.data(), static_cast<uint32_t>(r.output.size()), &tree);
+  plutil::PlistHandle owner(tree);
+  ASSERT_TRUE(tree);
+  EXPECT_EQ(plist_get_node_type(plist_array_get_item(tree, 0)), PLIST_UID);
+  EXPECT_EQ(plist_get_node_type(plist_array_get_item(tree, 1)), PLIST_DICT);
+  EXPECT_EQ(plist_get_node_type(plist_array_get_item(tree, 2)), PLIST_DICT);
+}
+
+}  // namespace
