@@ -9,7 +9,9 @@
 // - Remove(key) takes the key out and leaves every other key in its relative
 //   order. Removing a key that is not present changes nothing.
 // - HasKey, Value, Lookup, Find, SetValue and Remove take constant time on
-//   average, whatever the number of keys. Removing the last key in the order
+//   average, whatever the number of keys, also for keys chosen to collide
+//   (the hash is keyed at random per process; enumeration never depends on
+//   it). Removing the last key in the order
 //   is always cheap. Key(i) takes constant time; only the first Key(i) after
 //   removals from the middle of the order costs one pass over the entries.
 // - Value(key) of a missing key throws KeyNotFoundException; Key(i) outside
@@ -22,7 +24,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string_view>
@@ -32,6 +33,11 @@
 #include "framework/core/String.h"
 
 namespace fw {
+
+namespace detail {
+// Keyed hash of a text's bytes; the key is random per process.
+std::uint64_t HashText(std::string_view text) noexcept;
+}  // namespace detail
 
 // Thrown by Dictionary::Value for a key the dictionary does not have.
 class KeyNotFoundException : public std::out_of_range {
@@ -142,7 +148,7 @@ class Dictionary {
   static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
   static std::uint32_t HashOf(std::string_view key) noexcept {
-    const std::uint64_t h = std::hash<std::string_view>{}(key);
+    const std::uint64_t h = detail::HashText(key);
     return static_cast<std::uint32_t>(h ^ (h >> 32));
   }
   static std::size_t SlotOf(std::uint64_t entry) noexcept {

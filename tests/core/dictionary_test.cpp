@@ -197,6 +197,29 @@ TEST(DictionaryTest, RandomOperationsMatchReference) {
   }
 }
 
+// Keys of every length around the hash's 8-byte blocks, with any byte value.
+TEST(DictionaryTest, KeysOfAnyLengthAndBytes) {
+  Dictionary<int> d;
+  std::vector<String> keys;
+  for (int len = 0; len <= 40; ++len)
+    for (int fill : {0, 1, 0x7F, 0x80, 0xFF}) keys.push_back(String(len, static_cast<char>(fill)));
+  keys.push_back(String("a\0b", 3));
+  keys.push_back(String("a\0c", 3));
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    if (d.HasKey(keys[i])) continue;  // length 0 repeats for every fill
+    d.SetValue(keys[i], static_cast<int>(i));
+  }
+  EXPECT_EQ(d.Count(), static_cast<std::int32_t>(keys.size()) - 4);
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    ASSERT_TRUE(d.HasKey(keys[i])) << i;
+    if (!keys[i].empty()) {
+      EXPECT_EQ(d.Value(keys[i]), static_cast<int>(i));
+    }
+  }
+  EXPECT_FALSE(d.HasKey(String(41, 'x')));
+  EXPECT_FALSE(d.HasKey(String("a\0", 2)));
+}
+
 TEST(DictionaryTest, ManyKeys) {
   Dictionary<int> d;
   const int n = 100000;
