@@ -9,7 +9,7 @@
 #include "framework/core/Text.h"
 #include "plist/plist.h"
 
-plistDict::plistDict() : childNodes_(1), childKeys_(1), childSeq_(1, 0) {}
+plistDict::plistDict() : childNodes_(1), childKeys_(1) {}
 
 // Releases the subtree without recursion: every node's children are moved
 // onto one work list before the node itself goes, so each node is destroyed
@@ -30,18 +30,57 @@ plistDict::~plistDict() {
 
 // ---- Child list -------------------------------------------------------------
 
+std::int32_t plistDict::PositionOfSeq(std::uint64_t seq) const {
+  auto at = std::lower_bound(childSeq_.begin(), childSeq_.end(), seq);
+  return static_cast<std::int32_t>(at - childSeq_.begin()) + 1;
+}
+
 std::int32_t plistDict::ChildPosition(const fw::String& key) const {
-  auto it = seqByKey_.find(key);
-  if (it == seqByKey_.end()) return 0;
-  auto pos = std::lower_bound(childSeq_.begin(), childSeq_.end(), it->second.front());
-  return static_cast<std::int32_t>(pos - childSeq_.begin());
+  const ChildKeyEntry* e = childIndex_.Find(key);
+  return e == nullptr ? 0 : PositionOfSeq(e->firstSeq);
 }
 
 std::int32_t plistDict::LastChildPosition(const fw::String& key) const {
-  auto it = seqByKey_.find(key);
-  if (it == seqByKey_.end()) return 0;
-  auto pos = std::lower_bound(childSeq_.begin(), childSeq_.end(), it->second.back());
-  return static_cast<std::int32_t>(pos - childSeq_.begin());
+  const ChildKeyEntry* e = childIndex_.Find(key);
+  if (e == nullptr) return 0;
+  return PositionOfSeq(e->laterSeqs.empty() ? e->firstSeq : e->laterSeqs.back());
+}
+
+// Adds the position numbered seq, holding node, to the positions of key.
+void plistDict::ListChild(const fw::String& key, std::uint64_t seq, plistDict* node) {
+  ChildKeyEntry* e = childIndex_.Find(key);
+  if (e == nullptr) {
+    childIndex_.SetValue(key, ChildKeyEntry{node, seq, {}});
+    return;
+  }
+  std::uint64_t later = seq;
+  if (seq < e->firstSeq) {
+    later = e->firstSeq;
+    e->first = node;
+    e->firstSeq = seq;
+  }
+  auto& seqs = e->laterSeqs;
+  seqs.insert(std::lower_bound(seqs.begin(), seqs.end(), later), later);
+}
+
+// Takes the position numbered seq out of the positions of key; the node list
+// itself must still hold every position.
+void plistDict::UnlistChild(const fw::String& key, std::uint64_t seq) {
+  ChildKeyEntry* e = childIndex_.Find(key);
+  if (e == nullptr) return;
+  auto& seqs = e->laterSeqs;
+  if (seq != e->firstSeq) {
+    auto at = std::lower_bound(seqs.begin(), seqs.end(), seq);
+    if (at != seqs.end() && *at == seq) seqs.erase(at);
+    return;
+  }
+  if (seqs.empty()) {
+    childIndex_.Remove(key);
+    return;
+  }
+  e->firstSeq = seqs.front();
+  seqs.erase(seqs.begin());
+  e->first = childNodes_[static_cast<std::size_t>(PositionOfSeq(e->firstSeq))].get();
 }
 
 std::unique_ptr<plistDict> plistDict::MakeChildNode(bool arrayFlag,
@@ -60,33 +99,18 @@ plistDict* plistDict::AppendChildNode(const fw::String& key, std::unique_ptr<pli
   childNodes_.push_back(std::move(node));
   childKeys_.push_back(key);
   childSeq_.push_back(seq);
-  seqByKey_[key].push_back(seq);  // the newest, so the largest for this key
+  ListChild(key, seq, raw);  // the newest, so the largest number for this key
   return raw;
 }
-
-namespace {
-
-// Drops seq from the sorted list of key; drops the key when none is left.
-void Unlist(std::unordered_map<fw::String, std::vector<std::uint64_t>>& seqByKey,
-            const fw::String& key, std::uint64_t seq) {
-  auto it = seqByKey.find(key);
-  if (it == seqByKey.end()) return;
-  auto& seqs = it->second;
-  auto at = std::lower_bound(seqs.begin(), seqs.end(), seq);
-  if (at != seqs.end() && *at == seq) seqs.erase(at);
-  if (seqs.empty()) seqByKey.erase(it);
-}
-
-}  // namespace
 
 std::unique_ptr<plistDict> plistDict::TakeChildAt(std::int32_t position) {
   if (position < 1 || position >= static_cast<std::int32_t>(childNodes_.size())) return nullptr;
   const auto p = static_cast<std::size_t>(position);
-  Unlist(seqByKey_, childKeys_[p], childSeq_[p]);
+  UnlistChild(childKeys_[p], childSeq_[p - 1]);
   std::unique_ptr<plistDict> node = std::move(childNodes_[p]);
   childNodes_.erase(childNodes_.begin() + position);
   childKeys_.erase(childKeys_.begin() + position);
-  childSeq_.erase(childSeq_.begin() + position);
+  childSeq_.erase(childSeq_.begin() + (position - 1));
   return node;
 }
 
@@ -94,18 +118,17 @@ void plistDict::RenameChildAt(std::int32_t position, const fw::String& key) {
   if (position < 1 || position >= static_cast<std::int32_t>(childNodes_.size())) return;
   const auto p = static_cast<std::size_t>(position);
   if (childKeys_[p] == key) return;
-  const std::uint64_t seq = childSeq_[p];
-  Unlist(seqByKey_, childKeys_[p], seq);
+  const std::uint64_t seq = childSeq_[p - 1];
+  UnlistChild(childKeys_[p], seq);
   childKeys_[p] = key;
-  auto& seqs = seqByKey_[key];
-  seqs.insert(std::lower_bound(seqs.begin(), seqs.end(), seq), seq);
+  ListChild(key, seq, childNodes_[p].get());
 }
 
 // ---- Navigation and queries -------------------------------------------------
 
 plistDict* plistDict::index(std::int32_t n) {
-  const std::int32_t p = ChildPosition(fw::Str(n));
-  return p == 0 ? nullptr : childNodes_[static_cast<std::size_t>(p)].get();
+  const ChildKeyEntry* e = childIndex_.Find(fw::Str(n));
+  return e == nullptr ? nullptr : e->first;
 }
 
 fw::String plistDict::GetType(const fw::String& key) const {

@@ -60,7 +60,6 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <unordered_map>
 #include <vector>
 
 #include "framework/core/Color.h"
@@ -391,15 +390,24 @@ class plistDict {
   void RemoveByKey(const fw::String& key);
   void RemoveByIndex(std::int32_t n);
 
-  // Storage behind `children` / `childrenNames`, plus the lookup index:
-  // childSeq_[p] is the sequence number given to position p when it was
-  // added (strictly increasing along the list, since positions keep the
-  // order of addition), and seqByKey_ lists, per key, the sequence numbers of
-  // the positions under that key in increasing order. The first one is the
-  // lowest position; its position is found by binary search in childSeq_.
+  // Sequence numbers order the child list: each position gets the next
+  // number when it is added, and positions keep the order of addition, so
+  // the numbers increase along the list (childSeq_[p - 1] for position p) and
+  // a position is found from its number by binary search.
+  struct ChildKeyEntry {
+    plistDict* first = nullptr;  // the child at the lowest position under the key
+    std::uint64_t firstSeq = 0;
+    std::vector<std::uint64_t> laterSeqs;  // further positions under the key, ascending
+  };
+  std::int32_t PositionOfSeq(std::uint64_t seq) const;
+  void ListChild(const fw::String& key, std::uint64_t seq, plistDict* node);
+  void UnlistChild(const fw::String& key, std::uint64_t seq);
+
+  // Storage behind `children` / `childrenNames`, and the lookup index from a
+  // key to the positions that carry it.
   std::vector<std::unique_ptr<plistDict>> childNodes_;
   std::vector<fw::String> childKeys_;
   std::vector<std::uint64_t> childSeq_;
-  std::unordered_map<fw::String, std::vector<std::uint64_t>> seqByKey_;
+  fw::Dictionary<ChildKeyEntry> childIndex_;
   std::uint64_t nextSeq_ = 1;
 };

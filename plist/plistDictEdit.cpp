@@ -15,12 +15,12 @@ bool IsLevelType(const fw::String& typeName) { return typeName == "dict" || type
 // ---- Named children -----------------------------------------------------------
 
 plistDict* plistDict::child(const fw::String& key) {
-  std::int32_t p = ChildPosition(key);
-  if (p == 0) {
+  const ChildKeyEntry* e = childIndex_.Find(key);
+  if (e == nullptr) {
     AddChild(key);
-    p = ChildPosition(key);  // 0 again when the key holds a leaf
+    e = childIndex_.Find(key);  // still none when the key holds a leaf
   }
-  return p == 0 ? nullptr : childNodes_[static_cast<std::size_t>(p)].get();
+  return e == nullptr ? nullptr : e->first;
 }
 
 void plistDict::AddChild(const fw::String& key) {

@@ -29,9 +29,9 @@ std::int32_t plistDict::CheckType(const fw::String& key, const fw::String& typeN
 }
 
 bool plistDict::TypeOK(const fw::String& key) {
-  const fw::String t = GetType(key);
-  if (IsLevelType(t)) {
-    SetError(true, "Illegal Type: " + key + " is a " + t);
+  const fw::String* t = types.Find(key);
+  if (t != nullptr && IsLevelType(*t)) {
+    SetError(true, "Illegal Type: " + key + " is a " + *t);
     return false;
   }
   return true;
