@@ -1,0 +1,202 @@
+// The menu bar: one instance, its twelve items in order with their names,
+// classes, texts and shortcuts, the window's accessors, the Qt menus drawn
+// from it, and the editing commands carried out on the focused field.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+
+#include "client/MenuBar1.h"
+#include "client/wMain.h"
+#include "framework/core/Clipboard.h"
+#include "framework/ui/Application.h"
+#include "tests/support/GuiEnvironment.h"
+
+namespace {
+
+using testsupport::GuiTest;
+
+enum class Class { Item, Quit, Apple };
+
+struct ItemCase {
+  const char* menu;  // "" for the bar itself
+  const char* name;
+  Class cls;
+  const char* text;
+  const char* shortcut;
+};
+
+const ItemCase kFile[] = {
+    {"FileMenu", "FileQuit", Class::Quit, "&Quit", "Cmd+Q"},
+};
+const ItemCase kEdit[] = {
+    {"EditMenu", "EditUndo", Class::Item, "&Undo", "Cmd+Z"},
+    {"EditMenu", "UntitledMenu1", Class::Item, "-", ""},
+    {"EditMenu", "EditCut", Class::Item, "Cu&t", "Cmd+X"},
+    {"EditMenu", "EditCopy", Class::Item, "&Copy", "Cmd+C"},
+    {"EditMenu", "EditPaste", Class::Item, "&Paste", "Cmd+V"},
+    {"EditMenu", "EditClear", Class::Item, "&Delete", ""},
+    {"EditMenu", "UntitledMenu0", Class::Item, "-", ""},
+    {"EditMenu", "EditSelectAll", Class::Item, "Select &All", "Cmd+A"},
+    {"EditMenu", "AboutItem", Class::Apple, "About トブリククライアント", ""},
+};
+
+void ExpectItem(const std::shared_ptr<fw::MenuItem>& item, const ItemCase& c) {
+  SCOPED_TRACE(c.name);
+  ASSERT_NE(item, nullptr);
+  EXPECT_EQ(item->Name(), c.name);
+  EXPECT_EQ(item->Text(), c.text);
+  EXPECT_EQ(item->KeyboardShortcut(), c.shortcut);
+  EXPECT_TRUE(item->AutoEnable());
+  EXPECT_EQ(item->Count(), 0);
+  bool isQuit = dynamic_cast<fw::QuitMenuItem*>(item.get()) != nullptr;
+  bool isApple = dynamic_cast<fw::AppleMenuItem*>(item.get()) != nullptr;
+  EXPECT_EQ(isQuit, c.cls == Class::Quit);
+  EXPECT_EQ(isApple, c.cls == Class::Apple);
+}
+
+class MenuBarTest : public GuiTest {};
+
+TEST_F(MenuBarTest, OneInstanceBuiltOnce) {
+  auto bar = MenuBar1::MenuBar1();
+  ASSERT_NE(bar, nullptr);
+  EXPECT_EQ(MenuBar1::MenuBar1(), bar);
+  EXPECT_EQ(MenuBar1::_implicitInstance, bar);
+  ASSERT_EQ(bar->Count(), 2);
+  EXPECT_EQ(bar->Item(0)->Count(), 1);
+  EXPECT_EQ(bar->Item(1)->Count(), 9);
+}
+
+TEST_F(MenuBarTest, ItemsInOrderWithNamesClassesTextsAndShortcuts) {
+  auto bar = MenuBar1::MenuBar1();
+  auto file = bar->Item(0);
+  auto edit = bar->Item(1);
+  EXPECT_EQ(file->Name(), "FileMenu");
+  EXPECT_EQ(file->Text(), "&File");
+  EXPECT_EQ(file->KeyboardShortcut(), "");
+  EXPECT_TRUE(file->AutoEnable());
+  EXPECT_EQ(edit->Name(), "EditMenu");
+  EXPECT_EQ(edit->Text(), "&Edit");
+  EXPECT_TRUE(edit->AutoEnable());
+  EXPECT_EQ(bar->Child("FileMenu"), file);
+  EXPECT_EQ(bar->Child("EditMenu"), edit);
+  for (std::size_t i = 0; i < std::size(kFile); ++i)
+    ExpectItem(file->Item(static_cast<int>(i)), kFile[i]);
+  for (std::size_t i = 0; i < std::size(kEdit); ++i)
+    ExpectItem(edit->Item(static_cast<int>(i)), kEdit[i]);
+  EXPECT_TRUE(edit->Item(1)->IsSeparator());
+  EXPECT_TRUE(edit->Item(6)->IsSeparator());
+  EXPECT_EQ(bar->Child("FileQuit"), nullptr) << "Child looks one level down only";
+}
+
+TEST_F(MenuBarTest, WindowAccessorsReturnTheVeryItems) {
+  auto w = wMain::wMain();
+  auto bar = MenuBar1::MenuBar1();
+  auto edit = bar->Child("EditMenu");
+  EXPECT_EQ(w->EditMenu(), edit);
+  EXPECT_EQ(w->FileMenu(), bar->Child("FileMenu"));
+  EXPECT_EQ(w->FileQuit(), bar->Child("FileMenu")->Item(0));
+  EXPECT_EQ(w->EditUndo(), edit->Item(0));
+  EXPECT_EQ(w->UntitledMenu1(), edit->Item(1));
+  EXPECT_EQ(w->EditCut(), edit->Item(2));
+  EXPECT_EQ(w->EditCopy(), edit->Item(3));
+  EXPECT_EQ(w->EditPaste(), edit->Item(4));
+  EXPECT_EQ(w->EditClear(), edit->Item(5));
+  EXPECT_EQ(w->UntitledMenu0(), edit->Item(6));
+  EXPECT_EQ(w->EditSelectAll(), edit->Item(7));
+  EXPECT_EQ(w->AboutItem(), edit->Item(8));
+}
+
+TEST_F(MenuBarTest, TheWindowDrawsTheBarWithQtShortcuts) {
+  auto w = wMain::wMain();
+  QMenuBar* qbar = w->_Widget()->menuBar();
+  ASSERT_NE(qbar, nullptr);
+  auto menus = qbar->actions();
+  ASSERT_EQ(menus.size(), 2);
+  EXPECT_EQ(menus[0]->text(), "&File");
+  EXPECT_EQ(menus[1]->text(), "&Edit");
+  auto fileItems = menus[0]->menu()->actions();
+  ASSERT_EQ(fileItems.size(), 1);
+  EXPECT_EQ(fileItems[0]->text(), "&Quit");
+  EXPECT_EQ(fileItems[0]->shortcut(), QKeySequence("Ctrl+Q"));
+  auto editItems = menus[1]->menu()->actions();
+  ASSERT_EQ(editItems.size(), 9);
+  const char* shortcuts[] = {"Ctrl+Z", "", "Ctrl+X", "Ctrl+C", "Ctrl+V", "", "", "Ctrl+A", ""};
+  for (int i = 0; i < 9; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(editItems[i]->isSeparator(), i == 1 || i == 6);
+    if (!editItems[i]->isSeparator()) {
+      EXPECT_EQ(editItems[i]->text().toStdString(), kEdit[i].text);
+    }
+    EXPECT_EQ(editItems[i]->shortcut(), QKeySequence(QString(shortcuts[i])));
+  }
+  // The About item stays the last item of the Edit menu.
+  EXPECT_EQ(editItems[8]->menuRole(), QAction::NoRole);
+}
+
+class EditCommandTest : public GuiTest {
+ protected:
+  void SetUp() override {
+    w_ = wMain::wMain();
+    field_ = static_cast<QLineEdit*>(w_->txtName->_Widget());
+    w_->_Widget()->activateWindow();
+    QApplication::setActiveWindow(w_->_Widget());
+    w_->txtName->SetFocus();
+    w_->txtName->SetText("hello world");
+  }
+  bool Choose(const std::shared_ptr<fw::MenuItem>& item) { return fw::_ChooseMenuItem(*item); }
+  std::shared_ptr<class wMain::wMain> w_;
+  QLineEdit* field_ = nullptr;
+};
+
+TEST_F(EditCommandTest, SelectAllCopyCutPasteDeleteAndUndoActOnTheFocusedField) {
+  ASSERT_EQ(QApplication::focusWidget(), field_);
+  EXPECT_FALSE(fw::_MenuItemEnabledNow(*w_->EditCopy())) << "nothing selected";
+  EXPECT_TRUE(Choose(w_->EditSelectAll()));
+  EXPECT_EQ(field_->selectedText(), "hello world");
+  EXPECT_TRUE(fw::_MenuItemEnabledNow(*w_->EditCopy()));
+  EXPECT_TRUE(Choose(w_->EditCopy()));
+  EXPECT_EQ(fw::Clipboard().Text(), "hello world");
+
+  field_->setSelection(0, 6);
+  EXPECT_TRUE(Choose(w_->EditCut()));
+  EXPECT_EQ(w_->txtName->Text(), "world");
+  EXPECT_EQ(fw::Clipboard().Text(), "hello ");
+
+  field_->setCursorPosition(5);
+  EXPECT_TRUE(Choose(w_->EditPaste()));
+  EXPECT_EQ(w_->txtName->Text(), "worldhello ");
+
+  field_->setSelection(5, 6);
+  EXPECT_TRUE(Choose(w_->EditClear()));
+  EXPECT_EQ(w_->txtName->Text(), "world");
+  EXPECT_FALSE(Choose(w_->EditClear())) << "nothing selected: nothing to delete";
+
+  EXPECT_TRUE(fw::_MenuItemEnabledNow(*w_->EditUndo()));
+  EXPECT_TRUE(Choose(w_->EditUndo()));
+  EXPECT_EQ(w_->txtName->Text(), "worldhello ");
+}
+
+TEST_F(EditCommandTest, AutoEnableFollowsTheFieldAndTheHandlers) {
+  EXPECT_TRUE(fw::_MenuItemEnabledNow(*w_->FileQuit()));
+  EXPECT_TRUE(fw::_MenuItemEnabledNow(*w_->EditMenu()));
+  EXPECT_TRUE(fw::_MenuItemEnabledNow(*w_->EditSelectAll()));
+  EXPECT_FALSE(fw::_MenuItemEnabledNow(*w_->EditCut()));
+  EXPECT_FALSE(fw::_MenuItemEnabledNow(*w_->AboutItem())) << "no handler bound yet";
+  auto app = std::make_shared<fw::Application>();
+  fw::_RuntimeRegisterAppObject(app);
+  app->_AddMenuHandler("AboutItem", [] { return true; });
+  EXPECT_TRUE(fw::_MenuItemEnabledNow(*w_->AboutItem()));
+  fw::Clipboard().SetText("x");
+  EXPECT_TRUE(fw::_MenuItemEnabledNow(*w_->EditPaste()));
+  fw::Clipboard().SetText("");
+  EXPECT_FALSE(fw::_MenuItemEnabledNow(*w_->EditPaste()));
+  w_->txtName->SetText("");
+  EXPECT_FALSE(fw::_MenuItemEnabledNow(*w_->EditSelectAll()));
+}
+
+}  // namespace

@@ -1,0 +1,86 @@
+// Start-up and shutdown: the application object with the shared menu bar,
+// the About binding, the main window built and shown, the event loop ending
+// when the main window closes or Quit is chosen.
+#include <gtest/gtest.h>
+
+#include <QMainWindow>
+#include <QTimer>
+
+#include "client/App.h"
+#include "client/MenuBar1.h"
+#include "client/Startup.h"
+#include "client/wAbout.h"
+#include "client/wMain.h"
+#include "framework/ui/Application.h"
+#include "framework/ui/Menu.h"
+#include "tests/support/GuiEnvironment.h"
+
+namespace {
+
+using testsupport::GuiTest;
+
+class StartupTest : public GuiTest {};
+
+TEST_F(StartupTest, StartupMakesAppMenuBarAndMainWindow) {
+  EXPECT_EQ(fw::_GetAppObject(), nullptr);
+  EXPECT_EQ(_Startup(), 0);
+
+  std::shared_ptr<class App> app = App();
+  ASSERT_NE(app, nullptr);
+  EXPECT_EQ(app, fw::_GetAppObject());
+  ASSERT_NE(app->MenuBar(), nullptr);
+  EXPECT_EQ(app->MenuBar(), MenuBar1::MenuBar1());
+  EXPECT_TRUE(app->_HasMenuHandler("AboutItem"));
+
+  auto window =
+      std::dynamic_pointer_cast<class wMain::wMain>(fw::_GetImplicitWindow("wMain.wMain"));
+  ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(window->IsOpen());
+  EXPECT_TRUE(window->_Widget()->isVisible());
+  EXPECT_EQ(window->MenuBar(), app->MenuBar()) << "one bar for the application and the window";
+  EXPECT_EQ(fw::_OpenWindows().size(), 1u);
+}
+
+TEST_F(StartupTest, TheAboutItemShowsTheBoxModallyAndIsHandledEveryTime) {
+  _Startup();
+  std::vector<std::shared_ptr<fw::Window>> shown;
+  fw::ShowModalHookGuard modal([&](fw::Window& box) {
+    shown.push_back(box.shared_from_this());
+    EXPECT_TRUE(box.IsOpen());
+    box._HandleKey("q");  // a key press closes it at once
+  });
+  auto item = wMain::wMain()->AboutItem();
+  ASSERT_NE(item, nullptr);
+  EXPECT_TRUE(fw::_ChooseMenuItem(*item));
+  EXPECT_TRUE(fw::_ChooseMenuItem(*item));
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_NE(shown[0], shown[1]) << "a new box each time";
+  for (const auto& box : shown) {
+    EXPECT_EQ(box->_ClassName(), "wAbout.wAbout");
+    EXPECT_FALSE(box->IsOpen());
+  }
+  EXPECT_TRUE(App()->_AboutItem_Action());
+}
+
+TEST_F(StartupTest, ClosingTheMainWindowEndsTheRunWithCode0) {
+  _Startup();
+  auto window = wMain::wMain();
+  QTimer::singleShot(0, window->_Widget(), [w = window.get()] { w->_Widget()->close(); });
+  EXPECT_EQ(fw::_RuntimeRun(), 0);
+  EXPECT_FALSE(window->IsOpen());
+  EXPECT_TRUE(fw::_IsQuitting());
+  EXPECT_TRUE(fw::_OpenWindows().empty());
+}
+
+TEST_F(StartupTest, QuitFromTheFileMenuClosesTheMainWindowAndEndsTheRun) {
+  _Startup();
+  auto window = wMain::wMain();
+  auto quit = window->FileQuit();
+  ASSERT_NE(quit, nullptr);
+  QTimer::singleShot(0, [quit] { fw::_ChooseMenuItem(*quit); });
+  EXPECT_EQ(fw::_RuntimeRun(), 0);
+  EXPECT_FALSE(window->IsOpen());
+  EXPECT_TRUE(fw::_OpenWindows().empty());
+}
+
+}  // namespace
