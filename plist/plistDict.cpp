@@ -46,6 +46,14 @@ std::int32_t plistDict::LastChildPosition(const fw::String& key) const {
   return PositionOfSeq(e->laterSeqs.empty() ? e->firstSeq : e->laterSeqs.back());
 }
 
+void plistDict::ChildPositions(const fw::String& key, std::vector<std::int32_t>& positions) const {
+  positions.clear();
+  const ChildKeyEntry* e = childIndex_.Find(key);
+  if (e == nullptr) return;
+  positions.push_back(PositionOfSeq(e->firstSeq));
+  for (std::uint64_t seq : e->laterSeqs) positions.push_back(PositionOfSeq(seq));
+}
+
 // Adds the position numbered seq, holding node, to the positions of key.
 void plistDict::ListChild(const fw::String& key, std::uint64_t seq, plistDict* node) {
   ChildKeyEntry* e = childIndex_.Find(key);

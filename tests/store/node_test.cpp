@@ -273,6 +273,11 @@ TEST_F(RepeatedKeyTest, LowestPositionWinsAndRemovalTakesTheLast) {
   EXPECT_EQ(node.child("k"), first);
   EXPECT_EQ(node.ChildPosition("k"), 1);
   EXPECT_EQ(node.LastChildPosition("k"), 3);
+  std::vector<std::int32_t> positions;
+  node.ChildPositions("k", positions);
+  EXPECT_EQ(positions, (std::vector<std::int32_t>{1, 3}));
+  node.ChildPositions("none", positions);
+  EXPECT_TRUE(positions.empty());
   node.Remove(fw::Variant(fw::String("k")));
   EXPECT_FALSE(node.Exists("k"));
   EXPECT_EQ(node.children.size(), 3u);  // placeholder, "k" (first), "other"

@@ -97,6 +97,7 @@ class ProbeDict : public plistDict {
   using plistDict::AppendChildNode;
   using plistDict::CheckType;
   using plistDict::ChildPosition;
+  using plistDict::ChildPositions;
   using plistDict::children;
   using plistDict::childrenNames;
   using plistDict::LastChildPosition;
