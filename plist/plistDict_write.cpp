@@ -102,13 +102,7 @@ class plistXmlWriter {
   // The positions of the child list that stand under key, in list order.
   static void ChildrenOf(const plistDict& node, const fw::String& key,
                          std::vector<std::int32_t>& positions) {
-    positions.clear();
-    const std::int32_t first = node.ChildPosition(key);
-    if (first == 0) return;
-    const std::int32_t last = node.LastChildPosition(key);
-    for (std::int32_t p = first; p <= last; ++p) {
-      if (fw::TextEquals(node.childrenNames[static_cast<size_t>(p)], key)) positions.push_back(p);
-    }
+    node.ChildPositions(key, positions);
   }
 };
 
