@@ -311,7 +311,7 @@ TEST_F(RepeatedKeyTest, TakeChildAtRefusesPlaceholderAndOutOfRange) {
 TEST(NodeRelease, VeryDeepTreeIsReleasedWithoutExhaustingTheStack) {
   auto doc = std::make_unique<plist>();
   plistDict* level = doc->root.get();
-  for (int depth = 0; depth < 200000; ++depth) level = level->child("x");
+  for (int depth = 0; depth < 100000; ++depth) level = level->child("x");
   level->SetString("leaf", "bottom");
   doc.reset();  // a recursive release would overflow the stack here
   SUCCEED();
@@ -322,7 +322,7 @@ TEST(NodeRelease, VeryDeepSubtreeIsReleasedByRemoval) {
   doc.root->SetString("keep", "k");
   doc.root->AddArray("a");
   plistDict* level = doc.root->child("a");
-  for (int depth = 0; depth < 200000; ++depth) {
+  for (int depth = 0; depth < 100000; ++depth) {
     level->AppendArray();
     level = level->index(0);
   }
