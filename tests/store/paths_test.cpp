@@ -5,9 +5,12 @@
 #include <vector>
 
 #include "framework/core/Date.h"
+#include "framework/core/FolderItem.h"
 #include "plist/plist.h"
 #include "plist/plistDict.h"
+#include "tests/core/support/TempFolder.h"
 #include "tests/store/support/TreeText.h"
+#include "tests/store/support/XmlTree.h"
 
 namespace {
 
@@ -443,7 +446,7 @@ TEST_F(Paths, DeepLevelIsCopiedWithoutExhaustingTheStack) {
   for (int i = 0; i < 20000; ++i) level = level->child(i % 2 ? "d" : "e");
   level->SetString("leaf", "bottom");
   plist other;
-  root.Copy("e", other.root.get());
+  xmltest::RunWithSmallStack([&] { root.Copy("e", other.root.get()); });
   ExpectNoError();
   plistDict* copy = other.root.get();
   for (int i = 0; i < 20000; ++i) {
@@ -453,6 +456,69 @@ TEST_F(Paths, DeepLevelIsCopiedWithoutExhaustingTheStack) {
   }
   EXPECT_EQ(copy->GetString("leaf"), "bottom");
   EXPECT_EQ(copy->count(), 1);
+}
+
+// A tree of every kind of entry, nested in dicts and arrays; doubles only in
+// arrays, where a copy keeps them doubles.
+void BuildMixedTree(plistDict& root) {
+  root.SetString("name", "a <b> & c");
+  root.SetInteger("port", 3128);
+  root.SetReal("ratio", -0.125);
+  root.SetBoolean("on", true);
+  root.SetData("blob", "QUJDRA==");
+  root.SetDate("when", fw::Date(2010, 3, 5, 9, 7, 30));
+  root.AddChild("empty dict");
+  root.AddArray("empty array");
+  root.AddArray("list");
+  plistDict& list = *root.child("list");
+  list.AppendDouble(2.5);
+  list.AppendInteger(-7);
+  list.AppendBoolean(false);
+  list.AppendDate(fw::Date(1999, 12, 31, 23, 59, 59));
+  list.AppendData("data");
+  list.AppendDict();
+  plistDict& element = *list.index(5);
+  element.SetString("inside", "an element dict");
+  element.AddArray("deeper");
+  element.child("deeper")->AppendArray();
+  element.child("deeper")->index(0)->AppendString("three down");
+  element.child("deeper")->AppendDict();
+  list.AppendArray();
+  list.index(6)->AppendString("nested");
+  root.AddChild("nested");
+  plistDict* level = root.child("nested");
+  for (int i = 0; i < 6; ++i) {
+    level->SetInteger("depth", i);
+    level = level->child("next");
+  }
+  level->SetString("bottom", "reached");
+}
+
+TEST_F(Paths, DeepMixedTreeCopiedIntoAnotherDocumentSavesTheSame) {
+  testsupport::TempFolder folder;
+  const fw::FolderItem fileA(folder.File("a.plist"));
+  const fw::FolderItem fileB(folder.File("b.plist"));
+  plist a(fileA);
+  plist b(fileB);
+  BuildMixedTree(*a.root);
+  for (std::int32_t i = 0; i < a.root->count(); ++i) {
+    const fw::String key = a.root->types.Key(i);
+    a.root->Copy(key, b.root.get());
+    ASSERT_FALSE(a.error) << key << ": " << a.errorMessage;
+    ASSERT_FALSE(b.error) << key << ": " << b.errorMessage;
+  }
+  EXPECT_EQ(Render(*b.root), Render(*a.root));
+  a.Save();
+  b.Save();
+  ASSERT_FALSE(a.error) << a.errorMessage;
+  ASSERT_FALSE(b.error) << b.errorMessage;
+  const std::string savedA = testsupport::ReadFile(folder.File("a.plist"));
+  ASSERT_NE(savedA.find("three down"), std::string::npos);
+  EXPECT_EQ(testsupport::ReadFile(folder.File("b.plist")), savedA);
+
+  plist reread(fileB);
+  EXPECT_FALSE(reread.error) << reread.errorMessage;
+  EXPECT_EQ(Render(*reread.root), Render(*a.root));
 }
 
 }  // namespace
