@@ -264,6 +264,22 @@ TEST(Convert, NulInAStringIsRefused) {
   }
 }
 
+TEST(Convert, RepeatedKeyInABinaryDictIsRefused) {
+  using namespace std::string_literals;
+  // Two entries under "k": the XML form could keep only one of them.
+  const std::string dict = "\xD2\0\0\0\x01\0\0\0\x01\0\0\0\x02\0\0\0\x03"s;
+  for (auto format : {plutil::Format::Xml1, plutil::Format::Binary1}) {
+    plutil::ConvertResult r = plutil::Convert(Binary({dict, "\x51k", "\x09", "\x08"}), format);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.error, "a dict holds a key twice");
+  }
+  // A repeated key in XML keeps the later value, as libplist reads it.
+  plutil::ConvertResult r = plutil::Convert(
+      "<plist><dict><key>k</key><true/><key>k</key><false/></dict></plist>", plutil::Format::Xml1);
+  ASSERT_TRUE(r.ok) << r.error;
+  EXPECT_NE(r.output.find("<dict>\n\t<key>k</key>\n\t<false/>\n</dict>\n"), std::string::npos);
+}
+
 TEST(Convert, KeysAndStringsMustBeUtf8) {
   using namespace std::string_literals;
   const std::string kBad = "a key or string is not valid UTF-8";

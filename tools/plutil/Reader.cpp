@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace plutil {
@@ -118,11 +120,15 @@ TreeScan ScanTree(plist_t root) {
     } else if (type == PLIST_DICT) {
       plist_dict_iter it = nullptr;
       plist_dict_new_iter(node, &it);
+      std::unordered_set<std::string> keys;
       for (;;) {
         char* key = nullptr;
         plist_t value = nullptr;
         plist_dict_next_item(node, it, &key, &value);
         if (key && !scan.badText) scan.badText = TextProblem(key);
+        // Only the binary form can hold a key twice; XML keeps the last.
+        if (key && !keys.insert(key).second && !scan.badText)
+          scan.badText = "a dict holds a key twice";
         std::free(key);
         if (!value) break;
         pending.push_back(value);

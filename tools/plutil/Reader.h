@@ -19,8 +19,10 @@ struct ReadResult {
 // Parses bytes of either form (binary when IsBinary). The structure checks of
 // Limits.h run first. XML input may use the element name "double", which is
 // read as "real". A dict that holds exactly one entry "CF$UID" with an integer
-// value becomes a UID, the form in which UIDs are written as XML. Keys and
-// strings must be well-formed UTF-8.
+// value becomes a UID, the form in which UIDs are written as XML. Refused,
+// since libplist would not keep them intact: a key or string that is not
+// well-formed UTF-8 or holds a NUL character, and a dict (binary form only)
+// that holds a key twice.
 ReadResult ReadPlist(std::string_view bytes);
 
 }  // namespace plutil
