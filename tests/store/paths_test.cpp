@@ -6,6 +6,7 @@
 
 #include "framework/core/Date.h"
 #include "framework/core/FolderItem.h"
+#include "framework/core/MsgBox.h"
 #include "plist/plist.h"
 #include "plist/plistDict.h"
 #include "tests/core/support/TempFolder.h"
@@ -390,6 +391,24 @@ TEST_F(Paths, MoveWhoseNestedWriteFailsLeavesTheSourceAndReportsTheFailure) {
   ASSERT_TRUE(root.Exists("src"));
   EXPECT_EQ(Render(src), "clash string text\nfine string f\n");
   EXPECT_EQ(dest.child("src")->GetType("clash"), "integer");
+}
+
+TEST_F(Paths, WithDebugOnEachRefusalOrFailedWriteShowsItsMessageOnce) {
+  std::vector<fw::String> shown;
+  fw::MsgBoxHookGuard guard([&](const fw::String& text) { shown.push_back(text); });
+  doc.debug = true;
+  root.SetString("k", "v");
+  root.SetInteger("n", 1);
+  plistDict& lvl = Dict(root, "lvl");
+  root.Move("k", nullptr);
+  root.Copy("lvl", &lvl);
+  root.Rename("k", "");
+  lvl.SetInteger("k", 2);
+  root.Move("k", &lvl);  // a type mismatch in the same document
+  EXPECT_EQ(shown,
+            (std::vector<fw::String>{"Destination is nil", "Destination lies within the source",
+                                     "New name is empty", "Type Mismatch: k is a integer"}));
+  EXPECT_EQ(root.GetString("k"), "v");
 }
 
 TEST_F(Paths, EntryOfAnUnknownTypeIsNotCopiedAndStays) {
