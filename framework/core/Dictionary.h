@@ -126,6 +126,14 @@ class Dictionary {
     return slots_[static_cast<std::size_t>(i)].key;
   }
 
+  // The value at position i of the enumeration order (the value under
+  // Key(i)), 0-based; same bounds, cost and exception as Key(i).
+  const V& ValueAt(std::int32_t i) const {
+    if (i < 0 || i >= Count()) throw OutOfBoundsException(i);
+    if (holes_ != 0) Compact();
+    return *slots_[static_cast<std::size_t>(i)].value;
+  }
+
   void Clear() noexcept {
     slots_.clear();
     table_.clear();
