@@ -24,10 +24,14 @@ std::vector<String> CommandEnvironment() {
   std::vector<String> env;
   String folder = ExecutableFolder();
   const char* path = std::getenv("PATH");
-  String new_path = folder;
-  if (path && *path) new_path += (folder.empty() ? "" : ":") + String(path);
-  if (!path && folder.empty()) new_path = "/usr/bin:/bin";
-  env.push_back("PATH=" + new_path);
+  String entry = "PATH=";
+  entry.append(folder);
+  if (path && *path) {
+    if (!folder.empty()) entry.push_back(':');
+    entry.append(path);
+  }
+  if (!path && folder.empty()) entry.append("/usr/bin:/bin");
+  env.push_back(entry);
   for (char** e = environ; e && *e; ++e)
     if (String(*e).rfind("PATH=", 0) != 0) env.emplace_back(*e);
   return env;

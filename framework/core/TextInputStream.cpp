@@ -68,8 +68,14 @@ bool TextInputStream::Eof() { return !HaveByte(); }
 
 String TextInputStream::ReadLine() {
   String line;
+  ReadLine(line);
+  return line;
+}
+
+void TextInputStream::ReadLine(String& line) {
+  line.clear();
   for (;;) {
-    if (!HaveByte()) return line;
+    if (!HaveByte()) return;
     const char* begin = buffer_.data() + pos_;
     size_t avail = buffer_.size() - pos_;
     const char* end = begin;
@@ -80,7 +86,7 @@ String TextInputStream::ReadLine() {
     if (end == stop) continue;  // the line goes on in the next block
     char c = buffer_[pos_++];
     if (c == '\r' && HaveByte() && buffer_[pos_] == '\n') ++pos_;
-    return line;
+    return;
   }
 }
 

@@ -41,6 +41,8 @@ class TextInputStream {
   TextInputStream& operator=(const TextInputStream&) = delete;
 
   String ReadLine();
+  // The same, into line (reusing its storage).
+  void ReadLine(String& line);
   bool Eof();
   void Close();
 
