@@ -60,6 +60,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "framework/core/Color.h"
@@ -378,6 +379,11 @@ class plistDict {
   friend class plist;
   friend class plistXmlReader;
   friend class plistXmlWriter;
+
+  // CodeToBrackets of text into out (replacing what out held).
+  static void DecodeInto(std::string_view text, fw::String& out);
+  // BracketsToCode of text appended to out.
+  static void AppendEncoded(std::string_view text, fw::String& out);
 
   void BuildPath(plistDict* node, const fw::String& pathSoFar);
 
