@@ -21,6 +21,23 @@ bool Contains(std::string_view text, std::string_view part) {
   return text.find(part) != std::string_view::npos;
 }
 
+// The text without its leading control characters (as StripAll, in place).
+std::string_view Stripped(std::string_view text) {
+  size_t i = 0;
+  while (i < text.size() && static_cast<unsigned char>(text[i]) < 32) ++i;
+  return text.substr(i);
+}
+
+// Position of the first "</" + name + tail in text, or npos.
+size_t FindClosing(std::string_view text, std::string_view name, std::string_view tail = {}) {
+  for (size_t at = text.find("</"); at != std::string_view::npos; at = text.find("</", at + 1)) {
+    std::string_view after = text.substr(at + 2);
+    if (after.substr(0, name.size()) == name && after.substr(name.size(), tail.size()) == tail)
+      return at;
+  }
+  return std::string_view::npos;
+}
+
 bool EndsWith(std::string_view text, std::string_view tail) {
   return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
 }
@@ -91,8 +108,8 @@ class plistXmlReader {
       ++level.node->indexOf;
       level.currentKey = std::to_string(level.node->indexOf);
     }
-    level.line = level.node->StripAll(stream_.ReadLine());
-    SplitFields(level.line, level.fields);
+    stream_.ReadLine(level.line);
+    SplitFields(Stripped(level.line), level.fields);
     level.nextField = 0;
   }
 
@@ -117,15 +134,14 @@ class plistXmlReader {
   void KeyField(plistXmlLevel& level, std::string_view field) {
     std::string_view key = field.substr(5);
     if (EndsWith(key, "</key>")) key.remove_suffix(6);
-    level.currentKey = level.node->CodeToBrackets(fw::String(key));
+    plistDict::DecodeInto(key, level.currentKey);
     // The text as written decides whether the level ends, so that a key
     // whose decoded text equals the end tag stays a key.
     level.lastField = key;
   }
 
   void ContinuationField(plistXmlLevel& level, std::string_view field) {
-    const fw::String closing = "</" + level.tagName + ">";
-    size_t at = field.find(closing);
+    size_t at = FindClosing(field, level.tagName, ">");
     if (at != std::string_view::npos) {
       field = field.substr(0, at);
       level.multiLine = false;
@@ -137,7 +153,9 @@ class plistXmlReader {
   }
 
   void StoreValue(plistXmlLevel& level) {
-    level.node->values.SetValue(level.currentKey, level.node->CodeToBrackets(level.pending));
+    fw::String value;
+    plistDict::DecodeInto(level.pending, value);
+    level.node->values.SetValue(level.currentKey, std::move(value));
   }
 
   void TagField(plistXmlLevel& level, std::string_view field) {
@@ -171,7 +189,7 @@ class plistXmlReader {
     if (level.elementType == "dict" || level.elementType == "array") return;
     std::string_view rest = field.substr(field.find('>') + 1);
     level.lastField = rest;
-    size_t close = rest.find("</" + level.elementType);
+    size_t close = FindClosing(rest, level.elementType);
     if (close != std::string_view::npos) {
       level.pending = rest.substr(0, close);
       StoreValue(level);
@@ -227,23 +245,25 @@ fw::String plistDict::StripAll(const fw::String& text) {
   return text.substr(i);
 }
 
+fw::String plistDict::CodeToBrackets(const fw::String& text) {
+  fw::String out;
+  DecodeInto(text, out);
+  return out;
+}
+
 // Decodes "&lt;", "&gt;", "&#13;", "&#10;" and then "&amp;"; one pass from
 // left to right gives the same text as those replacements in turn.
-fw::String plistDict::CodeToBrackets(const fw::String& text) {
-  if (text.find('&') == fw::String::npos) return text;
+void plistDict::DecodeInto(std::string_view text, fw::String& out) {
   struct Entity {
     std::string_view code;
     char c;
   };
   static constexpr Entity kEntities[] = {
       {"&lt;", '<'}, {"&gt;", '>'}, {"&#13;", '\r'}, {"&#10;", '\n'}, {"&amp;", '&'}};
-  fw::String out;
-  out.reserve(text.size());
+  out.clear();
   std::string_view rest = text;
-  while (!rest.empty()) {
-    size_t amp = rest.find('&');
+  for (size_t amp = rest.find('&'); amp != std::string_view::npos; amp = rest.find('&')) {
     out.append(rest.substr(0, amp));
-    if (amp == std::string_view::npos) break;
     rest.remove_prefix(amp);
     bool decoded = false;
     for (const Entity& e : kEntities) {
@@ -259,5 +279,5 @@ fw::String plistDict::CodeToBrackets(const fw::String& text) {
       rest.remove_prefix(1);
     }
   }
-  return out;
+  out.append(rest);
 }

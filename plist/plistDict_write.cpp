@@ -33,11 +33,20 @@ class plistXmlWriter {
     }
   }
 
+  // tabs + "<key>" + the escaped key + "</key>", built in line.
+  static const fw::String& KeyLine(const fw::String& tabs, const fw::String& key,
+                                   fw::String& line) {
+    line.assign(tabs).append("<key>");
+    plistDict::AppendEncoded(key, line);
+    return line.append("</key>");
+  }
+
  private:
   struct Frame {
     const plistDict* node;
     fw::String tabs;
     std::int32_t next = 0;                // next key position
+    std::int32_t nextValue = 0;           // where the next leaf's text likely is
     fw::String type;                      // type of the entry in progress
     std::vector<std::int32_t> positions;  // its children still to write
     size_t nextPosition = 0;
@@ -77,8 +86,8 @@ class plistXmlWriter {
   template <class Out>
   static void Entry(Frame& f, Out& out) {
     const plistDict& node = *f.node;
-    const fw::String& key = node.types.Key(f.next++);
-    const fw::String& type = node.types.Value(key);
+    const fw::String& key = node.types.Key(f.next);
+    const fw::String& type = node.types.ValueAt(f.next++);
     if (!node.isArray) out.Key(node, key, f.tabs);
     if (type == "dict" || type == "array") {
       f.type = type;
@@ -86,17 +95,34 @@ class plistXmlWriter {
       f.nextPosition = 0;
       return;
     }
-    const fw::String* text = node.values.Find(key);
-    const fw::String value = plistDict::BracketsToCode(text ? *text : fw::String());
+    const fw::String* text = LeafText(f, key);
+    const std::string_view value = text ? std::string_view(*text) : std::string_view();
+    fw::String& line = out.Buffer();
     if (type == "data") {
       out.Line(f.tabs + "<data>");
-      out.Line(f.tabs + value);
+      line.assign(f.tabs);
+      plistDict::AppendEncoded(value, line);
+      out.Line(line);
       out.Line(f.tabs + "</data>");
     } else if (type == "boolean") {
-      out.Line(f.tabs + (text && fw::TextEquals(*text, "true") ? "<true/>" : "<false/>"));
+      out.Line(f.tabs + (fw::TextEquals(value, "true") ? "<true/>" : "<false/>"));
     } else {
-      out.Line(f.tabs + "<" + type + ">" + value + "</" + type + ">");
+      line.assign(f.tabs).append("<").append(type).append(">");
+      plistDict::AppendEncoded(value, line);
+      line.append("</").append(type).append(">");
+      out.Line(line);
     }
+  }
+
+  // The text of a leaf. The leaves of a level usually stand in `values` in
+  // the order of `types`, so the position after the last one found is tried
+  // before a lookup by key.
+  static const fw::String* LeafText(Frame& f, const fw::String& key) {
+    const auto& values = f.node->values;
+    if (f.nextValue < values.Count() && values.Key(f.nextValue) == key)
+      return &values.ValueAt(f.nextValue++);
+    const fw::String* text = values.Find(key);
+    return text;
   }
 
   // The positions of the child list that stand under key, in list order.
@@ -113,19 +139,22 @@ class StreamLines {
   explicit StreamLines(fw::TextOutputStream& stream) : stream_(stream) {}
   void Begin() {}
   void End() {}
+  fw::String& Buffer() { return buffer_; }
   void Line(const fw::String& text) { stream_.WriteLine(text); }
   void Key(const plistDict&, const fw::String& key, const fw::String& tabs) {
-    Line(tabs + "<key>" + plistDict::BracketsToCode(key) + "</key>");
+    Line(plistXmlWriter::KeyLine(tabs, key, buffer_));
   }
 
  private:
   fw::TextOutputStream& stream_;
+  fw::String buffer_;
 };
 
 // Each level's rendering, every line ending with CR, appended to the
 // clipboard when the level is finished.
 class ClipboardLines {
  public:
+  fw::String& Buffer() { return buffer_; }
   void Begin() { renderings_.emplace_back(); }
   void End() {
     fw::Clipboard clipboard;
@@ -144,6 +173,7 @@ class ClipboardLines {
 
  private:
   std::vector<fw::String> renderings_;
+  fw::String buffer_;
 };
 
 }  // namespace
@@ -158,14 +188,19 @@ void plistDict::Dump(std::int32_t indent) {
   plistXmlWriter::Walk(*this, indent, out);
 }
 
+fw::String plistDict::BracketsToCode(const fw::String& text) {
+  fw::String out;
+  AppendEncoded(text, out);
+  return out;
+}
+
 // Escapes "&" (first), "<", ">", and writes CR and LF as character
 // references, so that every value and key stands on one line.
-fw::String plistDict::BracketsToCode(const fw::String& text) {
-  if (text.find_first_of("&<>\r\n") == fw::String::npos) return text;
-  fw::String out;
-  out.reserve(text.size() + 16);
-  for (char c : text) {
-    switch (c) {
+void plistDict::AppendEncoded(std::string_view text, fw::String& out) {
+  for (size_t at = text.find_first_of("&<>\r\n"); at != std::string_view::npos;
+       at = text.find_first_of("&<>\r\n")) {
+    out.append(text.substr(0, at));
+    switch (text[at]) {
       case '&':
         out += "&amp;";
         break;
@@ -178,12 +213,10 @@ fw::String plistDict::BracketsToCode(const fw::String& text) {
       case '\r':
         out += "&#13;";
         break;
-      case '\n':
-        out += "&#10;";
-        break;
       default:
-        out += c;
+        out += "&#10;";
     }
+    text.remove_prefix(at + 1);
   }
-  return out;
+  out.append(text);
 }

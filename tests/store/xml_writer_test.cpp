@@ -93,6 +93,24 @@ const LineCase kLineCases[] = {
        Leaf(n, "b", "string", "3");  // replaced, keeps its place
      },
      {"\t<key>b</key>", "\t<string>3</string>", "\t<key>a</key>", "\t<string>2</string>"}},
+    {"values stored in another order than the keys",
+     [](plistDict& n) {
+       n.types.SetValue("a", "string");
+       n.types.SetValue("b", "integer");
+       n.types.SetValue("c", "string");
+       n.values.SetValue("c", "3");
+       n.values.SetValue("b", "2");
+       n.values.SetValue("a", "1");
+     },
+     {"\t<key>a</key>", "\t<string>1</string>", "\t<key>b</key>", "\t<integer>2</integer>",
+      "\t<key>c</key>", "\t<string>3</string>"}},
+    {"after a removal from the middle",
+     [](plistDict& n) {
+       for (const char* k : {"a", "b", "c"}) Leaf(n, k, "string", k);
+       n.types.Remove("b");
+       n.values.Remove("b");
+     },
+     {"\t<key>a</key>", "\t<string>a</string>", "\t<key>c</key>", "\t<string>c</string>"}},
     // The stored text is escaped so that every element stands on one line
     // that XML readers accept: "&" first, then "<" and ">", CR and LF.
     {"value escaping",
