@@ -51,14 +51,13 @@ struct CopyJob {
   }
 };
 
-// Whether a setter storing storedType under key in the dict level dest will
-// store; when not, notes the mismatch the setter records.
-bool CanStore(plistDict& dest, const fw::String& key, const char* storedType, CopyJob& job) {
-  if (!dest.Exists(key)) return true;
+// Notes the mismatch a setter storing storedType under key in the dict level
+// dest is about to refuse, when it will refuse.
+void CheckStore(plistDict& dest, const fw::String& key, const char* storedType, CopyJob& job) {
+  if (!dest.Exists(key)) return;
   const fw::String existing = dest.GetType(key);
-  if (fw::TextEquals(existing, storedType)) return true;
-  job.Fail("Type Mismatch: " + key + " is a " + existing);
-  return false;
+  if (!fw::TextEquals(existing, storedType))
+    job.Fail("Type Mismatch: " + key + " is a " + existing);
 }
 
 void CopyLeaf(plistDict& src, const fw::String& key, const fw::String& type, plistDict& dest,
@@ -69,7 +68,7 @@ void CopyLeaf(plistDict& src, const fw::String& key, const fw::String& type, pli
     if (toArray) {
       dest.AppendString(v);
     } else {
-      CanStore(dest, newKey, "string", job);
+      CheckStore(dest, newKey, "string", job);
       dest.SetString(newKey, v);
     }
   } else if (fw::TextEquals(type, "boolean")) {
@@ -77,7 +76,7 @@ void CopyLeaf(plistDict& src, const fw::String& key, const fw::String& type, pli
     if (toArray) {
       dest.AppendBoolean(v);
     } else {
-      CanStore(dest, newKey, "boolean", job);
+      CheckStore(dest, newKey, "boolean", job);
       dest.SetBoolean(newKey, v);
     }
   } else if (fw::TextEquals(type, "real") || fw::TextEquals(type, "double")) {
@@ -85,7 +84,7 @@ void CopyLeaf(plistDict& src, const fw::String& key, const fw::String& type, pli
     if (toArray) {
       dest.AppendDouble(v);
     } else {
-      CanStore(dest, newKey, "real", job);
+      CheckStore(dest, newKey, "real", job);
       dest.SetDouble(newKey, v);
     }
   } else if (fw::TextEquals(type, "integer")) {
@@ -93,7 +92,7 @@ void CopyLeaf(plistDict& src, const fw::String& key, const fw::String& type, pli
     if (toArray) {
       dest.AppendInteger(v);
     } else {
-      CanStore(dest, newKey, "integer", job);
+      CheckStore(dest, newKey, "integer", job);
       dest.SetInteger(newKey, static_cast<double>(v));
     }
   } else if (fw::TextEquals(type, "data")) {
@@ -112,7 +111,7 @@ void CopyLeaf(plistDict& src, const fw::String& key, const fw::String& type, pli
     if (toArray) {
       dest.AppendDate(v);
     } else {
-      CanStore(dest, newKey, "date", job);
+      CheckStore(dest, newKey, "date", job);
       dest.SetDate(newKey, v);
     }
   }
