@@ -231,6 +231,10 @@ TEST(PlutilConvert, SameFormInPlaceAndFileAttributesKept) {
   plutil::PlistHandle tree = TreeFromXml("<dict><key>k</key><string>v</string></dict>");
   WriteBytes(path, tooltest::ToBinary(tree.get()));
   ::chmod(path.c_str(), 0640);
+  const bool root = ::geteuid() == 0;  // only root may give a file away
+  if (root) {
+    ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
+  }
   ASSERT_EQ(::symlink("p.plist", link.c_str()), 0);
   ASSERT_NO_FATAL_FAILURE(Convert("xml1", link));
   ASSERT_NO_FATAL_FAILURE(Convert("xml1", link));  // XML to XML
@@ -245,6 +249,9 @@ TEST(PlutilConvert, SameFormInPlaceAndFileAttributesKept) {
   EXPECT_TRUE(S_ISLNK(info.st_mode));
   ASSERT_EQ(::stat(path.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 07777, 0640u);
+  if (root) {
+    EXPECT_EQ(info.st_uid, 65534u);
+  }
   EXPECT_EQ(tooltest::FolderNames(dir.Path()), (std::vector<std::string>{"link.plist", "p.plist"}));
 }
 
@@ -368,6 +375,13 @@ TEST(PlutilFailure, Directory) {
   ExpectFailure(RunTool({"-convert", "binary1", dir.Path()}),
                 "plutil: " + dir.Path() + ": Is a directory");
   EXPECT_TRUE(tooltest::FolderNames(dir.Path()).empty());
+}
+
+TEST(PlutilFailure, FifoIsRefusedWithoutWaiting) {
+  TempDir dir;
+  std::string path = dir.Child("pipe");
+  ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0);
+  ExpectFailure(RunTool({"-convert", "xml1", path}), "plutil: " + path + ": not a regular file");
 }
 
 TEST(PlutilFailure, UnwritableFolder) {

@@ -76,7 +76,8 @@ FileResult Failure(std::string message) { return {false, {}, std::move(message)}
 }  // namespace
 
 FileResult ReadWholeFile(const std::string& path) {
-  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  // Non-blocking, so that opening a FIFO cannot hang; it is refused below.
+  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (fd.get() < 0) return Failure(SystemError(errno));
   struct stat info {};
   if (::fstat(fd.get(), &info) != 0) return Failure(SystemError(errno));
@@ -106,6 +107,8 @@ FileResult ReplaceFile(const std::string& path, const std::string& contents) {
   if (fd.get() < 0) return Failure("cannot create a temporary file: " + SystemError(errno));
   temp = name.data();
   int error = 0;
+  // Keep the owner where allowed (a tool run as root on another's file).
+  [[maybe_unused]] bool ownerKept = ::fchown(fd.get(), info.st_uid, info.st_gid) == 0;
   if (::fchmod(fd.get(), info.st_mode & 07777) != 0 || !WriteAll(fd.get(), contents) ||
       ::fsync(fd.get()) != 0)
     error = errno;

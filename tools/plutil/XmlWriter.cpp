@@ -157,8 +157,11 @@ class Writer {
         Line(indent, "</dict>");
         break;
       }
-      default:  // a container without entries
+      case PLIST_DICT:
+      case PLIST_ARRAY:  // without entries
         Line(indent, std::string("<") + Tag(node) + "/>");
+        break;
+      default:  // libplist's readers make no other kind of value
         break;
     }
   }
