@@ -5,6 +5,7 @@
 
 #include "framework/ui/DesktopBackends.h"
 #include "framework/ui/EventSource.h"
+#include "framework/ui/SocketWatch.h"
 #include "framework/ui/Window.h"
 
 namespace fw {
@@ -54,6 +55,7 @@ void _InitializeFramework() {
   }
   QApplication::setQuitOnLastWindowClosed(false);
   _InstallDesktopBackends();
+  _InstallSocketWatch();
 }
 
 void _RunFrameworkInitialization(const std::function<std::int32_t()>& startup) {

@@ -2,7 +2,8 @@
 //
 // Start-up: _RunFrameworkInitialization(startup) sets up the desktop (one Qt
 // application, the real message box and the desktop clipboard behind the
-// core hooks) and runs startup once. The startup routine registers the
+// core hooks, and the event loop's watch over open sockets, SocketWatch.h)
+// and runs startup once. The startup routine registers the
 // program's Application object with _RuntimeRegisterAppObject; from then on
 // _GetAppObject() returns it and the framework raises its events on it.
 // _RuntimeRun() raises the application's "Open" event once (Event_Open) and
