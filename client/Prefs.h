@@ -1,12 +1,52 @@
 // The settings module: the server address and port kept between runs.
 //
-// Init() loads the settings the first time it is called and does nothing
-// later; Save() writes them to the settings file. Neither reports anything.
+// The settings live in one property-list document on the file
+// "Tobrik Client.plist" in the folder "Tobrik Client" of the user's
+// Preferences folder (the folder is made when missing). Callers may rely on:
+// - Init() loads the settings the first time it is called and does nothing
+//   later; every accessor calls it, so the first use loads them.
+// - After loading, the root holds "Server" (a string, "" when missing) and
+//   "Port" (an integer, 3128 when missing or below 1). A missing file, or
+//   one that is not a property list, just gives these defaults; nothing is
+//   ever reported. Every other entry of the file is kept and written back.
+// - ServerAddress and ServerPort read and assign the values as they are (no
+//   trimming, no range check); assigning changes the document in memory only.
+// - Save() writes the whole document to the settings file (atomically: the
+//   file holds either the old or the new settings). It reports nothing, also
+//   when the file cannot be written.
+// - Message_Delimiter() is the byte 12 that ends every wire message; it
+//   does not load the settings.
+// - When the file exists but cannot be read, or no Preferences folder can
+//   be found, the defaults are used and Save() writes nothing, so a file
+//   that could not be read is never overwritten.
 #pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "framework/core/String.h"
+#include "plist/plist.h"
 
 namespace Prefs {
 
 void Init();
+void ReadPrefs();
+
+fw::String ServerAddress();
+void SetServerAddress(const fw::String& value);
+std::int32_t ServerPort();
+void SetServerPort(std::int32_t value);
+
 void Save();
+
+fw::String Message_Delimiter();
+
+// The module's state: the settings document (null until the first load)
+// and whether the settings have been loaded.
+extern std::unique_ptr<plist> mPrefs;
+extern bool mInitialized;
+
+// Forgets the loaded settings, as at the start of the program (tests only).
+void _Reset();
 
 }  // namespace Prefs

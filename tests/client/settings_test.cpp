@@ -1,0 +1,221 @@
+// The settings: what the fields show at start from the settings file, and
+// what the file holds after the window has closed and the application has
+// quit. Each test has a Preferences folder of its own.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "client/App.h"
+#include "client/Prefs.h"
+#include "framework/core/FolderItem.h"
+#include "plist/plist.h"
+#include "tests/client/support/ClientWindowTest.h"
+
+namespace {
+
+using namespace clienttest;
+
+const char* const kHeader =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<!DOCTYPE plist PUBLIC \"-//Apple Computer//DTD PLIST 1.0//EN\" "
+    "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
+    "<plist version=\"1.0\">\n"
+    "<dict>\n";
+
+class SettingsTest : public ClientWindowTest {
+ protected:
+  void BeforeWindow() override {
+    fw::_RuntimeRegisterAppObject(std::make_shared<class App>());
+    if (!fileText_.empty()) {
+      std::filesystem::create_directories(SettingsFolder());
+      std::ofstream(SettingsFile(), std::ios::binary) << fileText_;
+    }
+  }
+
+  // Closes the window and quits, as the participant does.
+  void Quit() {
+    w->Close();
+    ASSERT_TRUE(fw::_IsQuitting());
+  }
+
+  // The next start of the program: settings and windows forgotten, the same
+  // settings folder.
+  void Restart() {
+    w.reset();
+    fw::_RuntimeReset();
+    Prefs::_Reset();
+    fw::_RuntimeRegisterAppObject(std::make_shared<class App>());
+    w = wMain::wMain();
+  }
+
+  std::string FileText() const {
+    std::ifstream in(SettingsFile(), std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+
+  // Set by a test's constructor: the settings file's text before the start.
+  std::string fileText_;
+};
+
+TEST_F(SettingsTest, FirstRunWithoutFolderOrFile) {
+  EXPECT_TRUE(std::filesystem::is_directory(SettingsFolder()));
+  EXPECT_FALSE(std::filesystem::exists(SettingsFile()));  // written only at quit
+  EXPECT_EQ(w->txtServer->Text(), "");
+  EXPECT_EQ(w->txtPort->Text(), "3128");
+  EXPECT_EQ(w->txtName->Text(), "");
+  EXPECT_EQ(w->_Widget()->focusWidget(), w->txtName->_Widget());
+  Fill("192.0.2.7", "4000", "abc");
+  Quit();
+  const std::string text = FileText();
+  EXPECT_EQ(text.substr(0, std::string(kHeader).size()), kHeader);
+  plist saved{fw::FolderItem(SettingsFile())};
+  EXPECT_EQ(saved.root->GetString("Server"), "192.0.2.7");
+  EXPECT_EQ(saved.root->GetInteger("Port"), 4000);
+  EXPECT_EQ(saved.root->GetType("Server"), "string");
+  EXPECT_EQ(saved.root->GetType("Port"), "integer");
+  EXPECT_LT(text.find("<key>Server</key>"), text.find("<key>Port</key>"));
+}
+
+TEST_F(SettingsTest, NameIsNeverStored) {
+  Fill("h", "1", "secret name");
+  Quit();
+  EXPECT_EQ(FileText().find("secret"), std::string::npos);
+  Restart();
+  EXPECT_EQ(w->txtName->Text(), "");
+  EXPECT_EQ(w->txtServer->Text(), "h");
+  EXPECT_EQ(w->txtPort->Text(), "1");
+}
+
+TEST_F(SettingsTest, BlanksAroundTheAddressAreNotStored) {
+  Fill("  10.0.0.1 \t", "3128", "");
+  Quit();
+  plist saved{fw::FolderItem(SettingsFile())};
+  EXPECT_EQ(saved.root->GetString("Server"), "10.0.0.1");
+}
+
+struct PortCase {
+  const char* name;
+  const char* typed;
+  std::int32_t stored;
+  const char* shownNextTime;
+};
+
+const PortCase kPorts[] = {
+    {"ordinary", "8080", 8080, "8080"},
+    {"zero is stored, then replaced", "0", 0, "3128"},
+    {"letters read as 0", "abc", 0, "3128"},
+    {"empty reads as 0", "", 0, "3128"},
+    {"above the range, kept as typed", "99999", 99999, "99999"},
+    {"leading digits count", "12ab", 12, "12"},
+};
+
+TEST_F(SettingsTest, PortFieldIsStoredAsItReads) {
+  for (const PortCase& c : kPorts) {
+    SCOPED_TRACE(c.name);
+    w->txtPort->SetText(c.typed);
+    Quit();
+    {
+      plist saved{fw::FolderItem(SettingsFile())};
+      EXPECT_EQ(saved.root->GetInteger("Port"), c.stored);
+    }
+    Restart();
+    EXPECT_EQ(w->txtPort->Text(), c.shownNextTime);
+  }
+}
+
+class StoredFileTest : public SettingsTest {
+ protected:
+  explicit StoredFileTest(std::string text) { fileText_ = std::move(text); }
+};
+
+class StoredBadPortTest : public StoredFileTest {
+ protected:
+  StoredBadPortTest()
+      : StoredFileTest(std::string(kHeader) +
+                       "\t<key>Server</key>\n\t<string>  example.org </string>\n"
+                       "\t<key>Port</key>\n\t<integer>-5</integer>\n</dict>\n</plist>\n") {}
+};
+
+TEST_F(StoredBadPortTest, PortBelowOneShowsTheDefaultAndAddressIsTrimmed) {
+  EXPECT_EQ(w->txtPort->Text(), "3128");
+  EXPECT_EQ(w->txtServer->Text(), "example.org");
+  Quit();
+  plist saved{fw::FolderItem(SettingsFile())};
+  EXPECT_EQ(saved.root->GetInteger("Port"), 3128);
+  EXPECT_EQ(saved.root->GetString("Server"), "example.org");
+}
+
+class OtherEntriesTest : public StoredFileTest {
+ protected:
+  OtherEntriesTest()
+      : StoredFileTest(std::string(kHeader) +
+                       "\t<key>Theme</key>\n\t<string>dark &lt;b&gt;</string>\n"
+                       "\t<key>Window</key>\n\t<dict>\n"
+                       "\t\t<key>left</key>\n\t\t<integer>12</integer>\n"
+                       "\t\t<key>recent</key>\n\t\t<array>\n"
+                       "\t\t\t<string>a</string>\n\t\t\t<real>2.5</real>\n"
+                       "\t\t</array>\n"
+                       "\t</dict>\n"
+                       "\t<key>Enabled</key>\n\t<true/>\n"
+                       "</dict>\n</plist>\n") {}
+};
+
+TEST_F(OtherEntriesTest, EveryOtherEntrySurvivesUnchanged) {
+  EXPECT_EQ(w->txtServer->Text(), "");
+  EXPECT_EQ(w->txtPort->Text(), "3128");
+  Fill("srv", "7", "n");
+  Quit();
+  const std::string text = FileText();
+  // The entries that were there come back line for line, before the two
+  // that the settings added.
+  const std::string before = fileText_.substr(0, fileText_.find("</dict>\n</plist>"));
+  EXPECT_EQ(text.substr(0, before.size()), before);
+  plist saved{fw::FolderItem(SettingsFile())};
+  EXPECT_FALSE(saved.error) << saved.errorMessage;
+  EXPECT_EQ(saved.root->GetString("Server"), "srv");
+  EXPECT_EQ(saved.root->GetInteger("Port"), 7);
+  EXPECT_EQ(saved.root->GetString("Theme"), "dark <b>");
+}
+
+class NotAPlistTest : public StoredFileTest {
+ protected:
+  NotAPlistTest() : StoredFileTest("this is not\na property list\n") {}
+};
+
+TEST_F(NotAPlistTest, DefaultsAreShownAndTheFileKeepsItsText) {
+  EXPECT_EQ(w->txtServer->Text(), "");
+  EXPECT_EQ(w->txtPort->Text(), "3128");
+  EXPECT_TRUE(boxes.messages.empty());
+  Quit();
+  EXPECT_EQ(FileText().substr(0, fileText_.size()), fileText_);
+}
+
+TEST_F(SettingsTest, AccessorBeforeInitLoadsAndInitChangesNothingLater) {
+  Restart();
+  Prefs::_Reset();
+  EXPECT_FALSE(Prefs::mInitialized);
+  EXPECT_EQ(Prefs::ServerPort(), 3128);
+  EXPECT_TRUE(Prefs::mInitialized);
+  plist* loaded = Prefs::mPrefs.get();
+  Prefs::SetServerAddress("  kept as given ");
+  Prefs::Init();
+  EXPECT_EQ(Prefs::mPrefs.get(), loaded);
+  EXPECT_EQ(Prefs::ServerAddress(), "  kept as given ");
+}
+
+TEST_F(SettingsTest, UnwritableFileIsNotReported) {
+  // A folder where the file should be: the save cannot replace it.
+  std::filesystem::create_directories(SettingsFile());
+  Restart();
+  EXPECT_EQ(w->txtPort->Text(), "3128");
+  Quit();
+  EXPECT_TRUE(boxes.messages.empty());
+  EXPECT_TRUE(std::filesystem::is_directory(SettingsFile()));
+}
+
+}  // namespace
