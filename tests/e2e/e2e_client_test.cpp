@@ -1,0 +1,285 @@
+// The real program, end to end: it runs on its own X display (Xvfb) with a
+// settings folder of its own; xdotool types the server 127.0.0.1, the port
+// of a listener inside this test and a name, presses connect and yes, sends
+// a free text and closes the window the way a window manager's close button
+// does. The listener must receive exactly the join, yes, free-text and leave
+// messages, and the settings file must hold the server and port afterwards.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "framework/core/FolderItem.h"
+#include "plist/plist.h"
+#include "tests/e2e/CloseRequest.h"
+#include "tests/support/LoopbackListener.h"
+
+extern char** environ;
+
+namespace {
+
+using namespace std::chrono_literals;
+using testing_support::LoopbackListener;
+
+std::optional<std::string> FindProgram(const std::string& name) {
+  const char* path = std::getenv("PATH");
+  std::stringstream dirs(path ? path : "/usr/bin:/bin");
+  std::string dir;
+  while (std::getline(dirs, dir, ':')) {
+    const std::string candidate = dir + "/" + name;
+    if (access(candidate.c_str(), X_OK) == 0) return candidate;
+  }
+  return std::nullopt;
+}
+
+// The current environment with the given variables replaced or added.
+std::vector<std::string> Environment(const std::vector<std::string>& overrides) {
+  std::vector<std::string> env;
+  for (char** e = environ; *e != nullptr; ++e) {
+    const std::string entry = *e;
+    const std::string name = entry.substr(0, entry.find('='));
+    bool replaced = false;
+    for (const std::string& o : overrides) replaced |= o.substr(0, o.find('=')) == name;
+    if (!replaced) env.push_back(entry);
+  }
+  env.insert(env.end(), overrides.begin(), overrides.end());
+  return env;
+}
+
+// A child process; killed when the object ends while it still runs.
+class Child {
+ public:
+  Child(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+        const std::string& outputFile = "/dev/null") {
+    std::vector<char*> args;
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    std::vector<char*> envp;
+    for (const std::string& e : env) envp.push_back(const_cast<char*>(e.c_str()));
+    envp.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, outputFile.c_str(), O_WRONLY | O_CREAT | O_APPEND,
+                                     0644);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    if (posix_spawn(&pid_, args[0], &actions, nullptr, args.data(), envp.data()) != 0) pid_ = -1;
+    posix_spawn_file_actions_destroy(&actions);
+  }
+  ~Child() {
+    if (Running()) {
+      kill(pid_, SIGKILL);
+      Wait(5s);
+    }
+  }
+  Child(const Child&) = delete;
+  Child& operator=(const Child&) = delete;
+
+  bool Started() const { return pid_ > 0; }
+  bool Running() const { return pid_ > 0 && !status_; }
+
+  // The exit status, once the child has ended within timeout.
+  std::optional<int> Wait(std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (Running()) {
+      int status = 0;
+      const pid_t r = waitpid(pid_, &status, WNOHANG);
+      if (r == pid_) {
+        status_ = status;
+        break;
+      }
+      if (r < 0 || std::chrono::steady_clock::now() > deadline) break;
+      std::this_thread::sleep_for(20ms);
+    }
+    return status_;
+  }
+
+ private:
+  pid_t pid_ = -1;
+  std::optional<int> status_;
+};
+
+// Runs a command to its end (at most timeout) and returns what it printed.
+std::optional<std::string> RunCommand(const std::vector<std::string>& argv,
+                                      const std::vector<std::string>& env,
+                                      std::chrono::milliseconds timeout = 20s) {
+  char path[] = "/tmp/tobrik-e2e-out-XXXXXX";
+  const int fd = mkstemp(path);
+  if (fd < 0) return std::nullopt;
+  close(fd);
+  std::optional<int> status;
+  {
+    Child child(argv, env, path);
+    if (!child.Started()) return std::nullopt;
+    status = child.Wait(timeout);
+  }
+  std::string out;
+  if (FILE* f = std::fopen(path, "rb")) {
+    char buffer[4096];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) out.append(buffer, n);
+    std::fclose(f);
+  }
+  unlink(path);
+  if (!status || !WIFEXITED(*status) || WEXITSTATUS(*status) != 0) return std::nullopt;
+  return out;
+}
+
+// An X display of its own: Xvfb tells its number when it is ready.
+class VirtualDisplay {
+ public:
+  explicit VirtualDisplay(const std::string& xvfb) {
+    int fds[2];
+    if (pipe(fds) != 0) return;
+    fcntl(fds[0], F_SETFD, FD_CLOEXEC);
+    xvfb_.emplace(std::vector<std::string>{xvfb, "-displayfd", std::to_string(fds[1]), "-screen",
+                                           "0", "1280x1024x24", "-nolisten", "tcp"},
+                  Environment({}));
+    close(fds[1]);
+    std::string number;
+    pollfd p{fds[0], POLLIN, 0};
+    while (poll(&p, 1, 10000) > 0) {
+      char c;
+      if (read(fds[0], &c, 1) != 1 || c == '\n') break;
+      number += c;
+    }
+    close(fds[0]);
+    if (!number.empty()) name_ = ":" + number;
+  }
+  const std::string& Name() const { return name_; }
+
+ private:
+  std::optional<Child> xvfb_;
+  std::string name_;
+};
+
+std::string ReadFile(const std::string& path) {
+  std::string out;
+  if (FILE* f = std::fopen(path.c_str(), "rb")) {
+    char buffer[4096];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) out.append(buffer, n);
+    std::fclose(f);
+  }
+  return out;
+}
+
+class EndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/tobrik-e2e-XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    home_ = tmpl;
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    std::filesystem::remove_all(home_, ignored);
+  }
+
+  // xdotool with the test's display.
+  std::optional<std::string> Xdo(const std::vector<std::string>& args) {
+    std::vector<std::string> argv{xdotool_};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return RunCommand(argv, Environment({"DISPLAY=" + display_}));
+  }
+  void Click(int x, int y) {
+    ASSERT_TRUE(Xdo({"mousemove", "--window", window_, std::to_string(x), std::to_string(y + top_),
+                     "click", "1"}));
+  }
+  void Type(const std::string& text) { ASSERT_TRUE(Xdo({"type", "--delay", "30", text})); }
+  void Key(const std::string& key) { ASSERT_TRUE(Xdo({"key", key})); }
+
+  std::string home_;
+  std::string xdotool_;
+  std::string display_;
+  std::string window_;
+  int top_ = 0;  // the menu bar's height: the content area starts below it
+};
+
+TEST_F(EndToEnd, ConnectAnswerSendTextAndCloseAgainstALoopbackListener) {
+  const std::optional<std::string> xvfb = FindProgram("Xvfb");
+  const std::optional<std::string> xdotool = FindProgram("xdotool");
+  if (!xvfb || !xdotool)
+    GTEST_SKIP() << "Xvfb or xdotool is not installed (scripts/deps.sh installs them)";
+  xdotool_ = *xdotool;
+  const char* bin = std::getenv("TOBRIK_BIN_DIR");
+  ASSERT_NE(bin, nullptr) << "TOBRIK_BIN_DIR is not set";
+
+  VirtualDisplay display(*xvfb);
+  ASSERT_FALSE(display.Name().empty()) << "Xvfb did not start";
+  display_ = display.Name();
+
+  LoopbackListener listener;
+  const std::string port = std::to_string(listener.Port());
+  const std::string config = home_ + "/config";
+  Child client({std::string(bin) + "/tobrik-client"},
+               Environment({"DISPLAY=" + display_, "QT_QPA_PLATFORM=xcb", "HOME=" + home_,
+                            "XDG_CONFIG_HOME=" + config}),
+               home_ + "/client.log");
+  ASSERT_TRUE(client.Started());
+
+  const std::optional<std::string> found =
+      Xdo({"search", "--sync", "--onlyvisible", "--name", "Client"});
+  ASSERT_TRUE(found) << "the main window did not show; log:\n" << ReadFile(home_ + "/client.log");
+  window_ = found->substr(0, found->find('\n'));
+  const std::optional<std::string> geometry = Xdo({"getwindowgeometry", "--shell", window_});
+  ASSERT_TRUE(geometry);
+  const std::size_t h = geometry->find("HEIGHT=");
+  ASSERT_NE(h, std::string::npos);
+  top_ = std::stoi(geometry->substr(h + 7)) - 261;
+  ASSERT_GE(top_, 0);
+  ASSERT_TRUE(Xdo({"windowfocus", "--sync", window_}));
+
+  Click(114 + 90, 181 + 13);  // txtServer
+  Type("127.0.0.1");
+  Click(355 + 25, 181 + 13);  // txtPort, which shows 3128
+  Key("ctrl+a");
+  Type(port);
+  Click(114 + 90, 215 + 13);  // txtName
+  Type("abc");
+  Click(420 + 51, 195 + 15);  // cmdConnect
+
+  ASSERT_TRUE(listener.Accept(20s)) << ReadFile(home_ + "/client.log");
+  const std::string join = "abc^J\x0C";
+  EXPECT_EQ(listener.ReadAtLeast(join.size(), 10s), join);
+
+  Click(117 + 30, 30 + 30);  // Image2, yes
+  const std::string yes = join + "abc^Y\x0C";
+  EXPECT_EQ(listener.ReadAtLeast(yes.size(), 10s), yes);
+
+  Click(66 + 190, 113 + 13);  // EditField1
+  Type(" hello ");
+  Key("Return");
+  const std::string text = yes + "abc^^^hello^T\x0C";
+  EXPECT_EQ(listener.ReadAtLeast(text.size(), 10s), text);
+
+  ASSERT_TRUE(SendCloseRequest(display_, std::stoul(window_)));
+  EXPECT_TRUE(listener.WaitForPeerClose(10s));
+  EXPECT_EQ(listener.Received(), text + "abc^Q\x0C");
+
+  const std::optional<int> status = client.Wait(15s);
+  ASSERT_TRUE(status) << "the client did not quit";
+  EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << ReadFile(home_ + "/client.log");
+
+  const std::string settingsPath = config + "/Tobrik Client/Tobrik Client.plist";
+  ASSERT_TRUE(std::filesystem::exists(settingsPath));
+  plist settings{fw::FolderItem(settingsPath)};
+  EXPECT_FALSE(settings.error) << settings.errorMessage;
+  EXPECT_EQ(settings.root->GetString("Server"), "127.0.0.1");
+  EXPECT_EQ(settings.root->GetInteger("Port"), listener.Port());
+  EXPECT_EQ(ReadFile(settingsPath).find("abc"), std::string::npos) << "the name was stored";
+}
+
+}  // namespace
