@@ -4,7 +4,8 @@
 // (raised by its window), "TextChange" (after every change of the text, by
 // the user or by SetText), "KeyDown" (before the field handles a key: the key
 // as text, Return as Chr(13), the keypad's Enter as Chr(3), see KeyText.h; a
-// handler that returns True consumes the key and the field never sees it).
+// handler that returns True consumes the key and the field never sees it;
+// Tab moves the focus and is not reported).
 //
 // Mask: "" admits any text; a mask made of "#" admits only digits, at most
 // one per "#" (what the user can type; SetText is not filtered). Alignment:

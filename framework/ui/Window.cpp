@@ -29,7 +29,8 @@ class WindowWidget final : public QMainWindow {
     event->accept();
   }
   void keyPressEvent(QKeyEvent* event) override {
-    if (owner_ && owner_->_HandleKey(_KeyText(*event))) return event->accept();
+    if (owner_ && !_IsModifierKey(*event) && owner_->_HandleKey(_KeyText(*event)))
+      return event->accept();
     QMainWindow::keyPressEvent(event);
   }
   void mousePressEvent(QMouseEvent* event) override {

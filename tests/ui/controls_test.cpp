@@ -1,0 +1,178 @@
+// The controls: key texts and consumption in a field, TextChange, the digit
+// mask, picture buttons and their Action, labels with line breaks, and
+// states set before the window shows.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QTest>
+
+#include "framework/ui/BevelButton.h"
+#include "framework/ui/Canvas.h"
+#include "framework/ui/EditField.h"
+#include "framework/ui/GroupBox.h"
+#include "framework/ui/StaticText.h"
+#include "framework/ui/Window.h"
+#include "tests/support/GuiEnvironment.h"
+
+namespace {
+
+class Host : public fw::Window {
+ public:
+  Host() : fw::Window("Host") {
+    _InstallInstanceEventHandler("Layout", fw::EventHandler([this] {
+                                   fw::WindowProperties p;
+                                   p.Width = 300;
+                                   p.Height = 200;
+                                   p.Resizeable = false;
+                                   _SetProperties(p);
+                                 }));
+  }
+  template <class C>
+  std::shared_ptr<C> Add(const char* name, int left, int top, int width, int height) {
+    auto c = __New<C>();
+    c->Constructor();
+    _AddControl(name, c);
+    c->SetLeft(left);
+    c->SetTop(top);
+    c->SetWidth(width);
+    c->SetHeight(height);
+    return c;
+  }
+};
+
+class ControlsTest : public testsupport::GuiTest {
+ protected:
+  void SetUp() override {
+    host_ = std::make_shared<Host>();
+    host_->Constructor();
+    field_ = host_->Add<fw::EditField>("field", 10, 10, 120, 24);
+    field_->SetVisible(true);
+  }
+  std::shared_ptr<Host> host_;
+  std::shared_ptr<fw::EditField> field_;
+};
+
+TEST_F(ControlsTest, KeyDownGetsTheKeyAsText) {
+  struct Case {
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    fw::String text;
+  };
+  const Case cases[] = {
+      {Qt::Key_Return, Qt::NoModifier, "\r"},
+      {Qt::Key_Enter, Qt::KeypadModifier, "\x03"},
+      {Qt::Key_A, Qt::NoModifier, "a"},
+      {Qt::Key_0, Qt::NoModifier, "0"},
+      {Qt::Key_Backspace, Qt::NoModifier, "\x08"},
+      {Qt::Key_Escape, Qt::NoModifier, "\x1b"},
+      {Qt::Key_Left, Qt::NoModifier, "\x1c"},
+      {Qt::Key_Right, Qt::NoModifier, "\x1d"},
+      {Qt::Key_Up, Qt::NoModifier, "\x1e"},
+      {Qt::Key_Down, Qt::NoModifier, "\x1f"},
+      {Qt::Key_Delete, Qt::NoModifier, "\x7f"},
+  };
+  std::vector<fw::String> keys;
+  field_->_InstallInstanceEventHandler("KeyDown", fw::KeyEventHandler([&](const fw::String& k) {
+                                         keys.push_back(k);
+                                         return true;
+                                       }));
+  for (const Case& c : cases) {
+    keys.clear();
+    QTest::keyClick(field_->_Widget(), c.key, c.modifiers);
+    ASSERT_EQ(keys.size(), 1u) << "key " << c.key;
+    EXPECT_EQ(keys[0], c.text) << "key " << c.key;
+  }
+  keys.clear();
+  QTest::keyClick(field_->_Widget(), 'A', Qt::ShiftModifier);
+  EXPECT_EQ(keys, std::vector<fw::String>{"A"}) << "Shift alone raises nothing";
+  EXPECT_EQ(field_->Text(), "") << "consumed keys never reach the field";
+}
+
+TEST_F(ControlsTest, UnconsumedKeysReachTheFieldAndRaiseTextChange) {
+  int changes = 0;
+  field_->_InstallInstanceEventHandler(
+      "KeyDown", fw::KeyEventHandler([](const fw::String& k) { return k == "x"; }));
+  field_->_InstallInstanceEventHandler("TextChange", fw::EventHandler([&] { ++changes; }));
+  QTest::keyClicks(field_->_Widget(), "axb");
+  EXPECT_EQ(field_->Text(), "ab");
+  EXPECT_EQ(changes, 2);
+  field_->SetText("テスト");
+  EXPECT_EQ(changes, 3);
+  EXPECT_EQ(field_->Text(), "テスト");
+}
+
+TEST_F(ControlsTest, ADigitMaskAdmitsUpToOneDigitPerHash) {
+  field_->SetMask("#####");
+  QTest::keyClicks(field_->_Widget(), "12a3-45678");
+  EXPECT_EQ(field_->Text(), "12345");
+  field_->SetText("x9");  // the program is not filtered
+  EXPECT_EQ(field_->Text(), "x9");
+  field_->SetMask("");
+  field_->SetText("");
+  QTest::keyClicks(field_->_Widget(), "a1");
+  EXPECT_EQ(field_->Text(), "a1");
+}
+
+TEST_F(ControlsTest, APictureButtonShowsItsIconAndRaisesAction) {
+  auto button = host_->Add<fw::BevelButton>("button", 10, 50, 60, 60);
+  button->SetVisible(true);
+  int actions = 0;
+  button->_InstallInstanceEventHandler("Action", fw::EventHandler([&] { ++actions; }));
+  QImage image(60, 60, QImage::Format_RGB32);
+  image.fill(Qt::red);
+  auto picture = std::make_shared<fw::Picture>(image);
+  button->SetIcon(picture);
+  EXPECT_EQ(button->Icon(), picture);
+  EXPECT_NE(button->Icon(), std::make_shared<fw::Picture>(image)) << "identity, not equal pixels";
+  QTest::mouseClick(button->_Widget(), Qt::LeftButton);
+  EXPECT_EQ(actions, 1);
+  button->SetEnabled(false);
+  QTest::mouseClick(button->_Widget(), Qt::LeftButton);
+  EXPECT_EQ(actions, 1) << "a disabled button raises nothing";
+  EXPECT_FALSE(button->Enabled());
+  button->SetIcon(nullptr);
+  EXPECT_EQ(button->Icon(), nullptr);
+  QImage drawn = button->_Widget()->grab().toImage();
+  EXPECT_FALSE(drawn.isNull());
+}
+
+TEST_F(ControlsTest, LabelsBreakLinesOnlyWhenMultiline) {
+  auto label = host_->Add<fw::StaticText>("label", 10, 120, 200, 48);
+  auto* q = static_cast<QLabel*>(label->_Widget());
+  label->SetCaption("one\rtwo\r\nthree");
+  EXPECT_EQ(label->Caption(), "one\rtwo\r\nthree");
+  EXPECT_EQ(q->text(), "one two three");
+  label->SetMultiline(true);
+  EXPECT_EQ(q->text(), "one\ntwo\nthree");
+  label->SetTextAlign(2);
+  EXPECT_TRUE(q->alignment() & Qt::AlignRight);
+  label->SetCaption("<b>x</b>");
+  EXPECT_EQ(q->textFormat(), Qt::PlainText);
+}
+
+TEST_F(ControlsTest, StatesHoldBeforeAndAfterShowing) {
+  auto box = host_->Add<fw::GroupBox>("box", 0, 0, 50, 50);
+  box->SetVisible(false);
+  box->SetEnabled(false);
+  EXPECT_FALSE(box->Visible());
+  EXPECT_FALSE(box->_Widget()->isVisible());
+  box->SetVisible(true);
+  EXPECT_TRUE(box->_Widget()->isVisible());
+  EXPECT_FALSE(box->_Widget()->isEnabled());
+  box->SetCaption("サーバ");
+  EXPECT_EQ(box->Caption(), "サーバ");
+  auto canvas = host_->Add<fw::Canvas>("canvas", 0, 0, 10, 10);
+  EXPECT_EQ(canvas->Backdrop(), nullptr);
+  EXPECT_EQ(canvas->_Widget()->focusPolicy(), Qt::NoFocus);
+  // The store's control binding sees fields and labels through the core interfaces.
+  fw::IEditField& asField = *field_;
+  asField.SetText("via interface");
+  EXPECT_EQ(field_->Text(), "via interface");
+  EXPECT_EQ(asField.Name(), "field");
+  EXPECT_EQ(asField.Index(), fw::kNoControlIndex);
+}
+
+}  // namespace
