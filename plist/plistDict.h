@@ -222,7 +222,9 @@ class plistDict {
   // this level and every level nested in it from stream (never nil then),
   // up to and including the level's end tag. Records no error; a read
   // failure of the stream (fw::IOError) passes to the caller. Values and keys
-  // are decoded with CodeToBrackets.
+  // are decoded with CodeToBrackets, exactly once (also a value spread over
+  // several lines); a key line ends the level only when the key as written
+  // equals the end tag, so an escaped key that decodes to it stays a key.
   void Load(fw::TextInputStream* stream, const fw::String& name, bool arrayFlag, plistDict* parent,
             plist* document, bool readContents);
   // Decodes "&lt;", "&gt;", "&#13;" (CR), "&#10;" (LF) and then "&amp;";
@@ -239,9 +241,9 @@ class plistDict {
   // Escapes "&" as "&amp;" (first), "<" as "&lt;", ">" as "&gt;", CR as
   // "&#13;" and LF as "&#10;".
   static fw::String BracketsToCode(const fw::String& text);
-  // Appends this level's rendering to the clipboard text, after those of its
-  // nested levels (which go first, each when it is finished); every line ends
-  // with CR.
+  // Appends to the clipboard text, in one step, the renderings of this
+  // level's nested levels (each after its own nested levels) and then this
+  // level's own; every line ends with CR.
   void Dump(std::int32_t indent);
 
   // ---- Control-state binding ----------------------------------------------------
