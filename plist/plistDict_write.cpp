@@ -3,9 +3,10 @@
 //
 // Both walk the tree with an explicit stack instead of one call per level,
 // so a tree of any depth is written and dumped without exhausting the stack.
-// The output is the same as that of one call per level: the dump still hands
-// each level's rendering to the clipboard when that level is finished, so
-// nested levels reach it before the levels that hold them.
+// The output is the same as that of one call per level: in the dump each
+// level's rendering follows those of its nested levels. The dump appends it
+// all to the clipboard at once, at the end, instead of once per level, which
+// would copy the clipboard's whole text again for every level.
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -150,17 +151,20 @@ class StreamLines {
   fw::String buffer_;
 };
 
-// Each level's rendering, every line ending with CR, appended to the
-// clipboard when the level is finished.
+// Each level's rendering, every line ending with CR, added to the dump when
+// the level is finished (so nested levels come first); the whole dump goes
+// to the clipboard in one append when the level Dump was called on is done.
 class ClipboardLines {
  public:
   fw::String& Buffer() { return buffer_; }
   void Begin() { renderings_.emplace_back(); }
   void End() {
-    fw::Clipboard clipboard;
-    clipboard.SetText(clipboard.Text() + renderings_.back());
-    clipboard.Close();
+    done_ += renderings_.back();
     renderings_.pop_back();
+    if (!renderings_.empty()) return;
+    fw::Clipboard clipboard;
+    clipboard.SetText(clipboard.Text() + done_);
+    clipboard.Close();
   }
   void Line(const fw::String& text) {
     renderings_.back() += text;
@@ -173,6 +177,7 @@ class ClipboardLines {
 
  private:
   std::vector<fw::String> renderings_;
+  fw::String done_;
   fw::String buffer_;
 };
 

@@ -541,6 +541,42 @@ TEST_F(DocumentTest, DumpPutsLevelsOnTheClipboardInPostOrder) {
   EXPECT_EQ(fw::Clipboard().Text(), expected);
 }
 
+// A deep tree is dumped without one call per level: in a small stack.
+TEST_F(DocumentTest, DeepTreeIsDumpedWithinASmallStack) {
+  fw::ClipboardBackendGuard clip(nullptr);
+  const int depth = 1000;
+  plistDict root;
+  plistDict* node = &root;
+  for (int i = 0; i < depth; ++i) {
+    node->AddArray("a");
+    node = node->child("a");
+    node->AppendDict();
+    node = node->index(0);
+  }
+  node->SetBoolean("leaf", true);
+  xmltest::RunWithSmallStack([&] { root.Dump(0); });
+  const std::string text = fw::Clipboard().Text();
+  // The innermost level comes first, the root's rendering last.
+  EXPECT_EQ(text.substr(0, 2 * depth + 30).find(std::string(2 * depth, '\t') + "<key>leaf</key>\r"),
+            0u);
+  const std::string rootRendering = "<key>a</key>\r<search/>\r<array>\r</array>\r";
+  ASSERT_GT(text.size(), rootRendering.size());
+  EXPECT_EQ(text.substr(text.size() - rootRendering.size()), rootRendering);
+}
+
+// A second Load adds the header lines it reads to those held.
+TEST_F(DocumentTest, SecondLoadAddsHeaderLines) {
+  WriteFile(tmp.File("a"), XmlFile({}));
+  WriteFile(tmp.File("b"), "<plist>\n<dict>\n</dict>\n");
+  Document doc(Item("a"));
+  doc.Load(Item("b"), Item("b"));
+  std::vector<std::string> expected = kNewHeaders;
+  expected.push_back("<plist>");
+  expected.push_back("<dict>");
+  EXPECT_EQ(doc.Headers(), expected);
+  EXPECT_EQ(doc.savePath->AbsolutePath(), tmp.File("b"));
+}
+
 TEST_F(DocumentTest, LevelDumpAppendsToTheClipboard) {
   fw::ClipboardBackendGuard clip(nullptr);
   plistDict node;
