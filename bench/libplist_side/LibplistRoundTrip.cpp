@@ -3,13 +3,14 @@
 #include <plist/plist.h>
 
 #include <fstream>
-#include <iterator>
 
 namespace libplist_side {
 
 std::size_t LoadSave(const std::string& in, const std::string& out) {
-  std::ifstream file(in, std::ios::binary);
-  std::string xml((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  std::ifstream file(in, std::ios::binary | std::ios::ate);
+  std::string xml(static_cast<std::size_t>(file.tellg()), '\0');
+  file.seekg(0);
+  file.read(xml.data(), static_cast<std::streamsize>(xml.size()));
   plist_t root = nullptr;
   plist_from_xml(xml.data(), static_cast<uint32_t>(xml.size()), &root);
   if (!root) return 0;
