@@ -21,7 +21,7 @@ class PictureButton final : public QPushButton {
     QPainter painter(this);
     QSize size = pixmap_.size().scaled(this->size(), Qt::KeepAspectRatio);
     QRect target(QPoint((width() - size.width()) / 2, (height() - size.height()) / 2), size);
-    if (!isEnabled()) painter.setOpacity(0.4);
+    if (!isEnabled()) painter.setOpacity(0.5);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawPixmap(target, pixmap_);
     if (isDown()) painter.fillRect(target, QColor(0, 0, 0, 60));
