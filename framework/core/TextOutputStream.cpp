@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdlib>
 #include <exception>
 #include <random>
 
@@ -55,7 +56,24 @@ FileWriteHook SetFileWriteHook(FileWriteHook hook) {
   return previous;
 }
 
-std::unique_ptr<TextOutputStream> TextOutputStream::Create(const String& target) {
+namespace {
+
+// The file a write to path replaces: the file a symbolic link leads to, so
+// that the link stays and its file gets the new content.
+String ResolvedTarget(const String& path) {
+  struct stat st;
+  if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+  char* real = realpath(path.c_str(), nullptr);
+  if (!real) return path;  // a link to nowhere is replaced by the file
+  String resolved = real;
+  free(real);
+  return resolved;
+}
+
+}  // namespace
+
+std::unique_ptr<TextOutputStream> TextOutputStream::Create(const String& path) {
+  const String target = ResolvedTarget(path);
   for (int attempt = 0; attempt < 100; ++attempt) {
     String temp = TempName(target);
     int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);

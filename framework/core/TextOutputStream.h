@@ -6,7 +6,8 @@
 // its old content or the whole new content, never a part: a stream that is
 // never closed (a crash, a killed process), a full disk or any failed write
 // leaves the old file whole. A replaced file keeps its permission bits; a
-// new file gets 0666 less the umask.
+// new file gets 0666 less the umask. When the target is a symbolic link, the
+// file it leads to is replaced and the link stays.
 //
 // WriteLine(text) writes text and one LF. Write failures do not throw: the
 // stream remembers the first failure, writes nothing more, and Close() then
@@ -29,8 +30,9 @@ namespace fw {
 
 class TextOutputStream {
  public:
-  // Creates the temporary file for target; null when it cannot be made.
-  static std::unique_ptr<TextOutputStream> Create(const String& target);
+  // Creates the temporary file for the file at path; null when it cannot be
+  // made.
+  static std::unique_ptr<TextOutputStream> Create(const String& path);
 
   ~TextOutputStream();
   TextOutputStream(const TextOutputStream&) = delete;

@@ -107,6 +107,20 @@ TEST_F(TextOutput, TargetChangesOnlyAtClose) {
   EXPECT_EQ(st.st_mode & 0777, 0600u);
 }
 
+TEST_F(TextOutput, SymbolicLinkStaysAndItsFileIsReplaced) {
+  WriteFile(tmp.File("real"), "old\n");
+  ASSERT_EQ(symlink("real", target.AbsolutePath().c_str()), 0);
+  auto out = target.CreateTextFile();
+  ASSERT_NE(out, nullptr);
+  out->WriteLine("new");
+  EXPECT_TRUE(out->Close());
+  struct stat st;
+  ASSERT_EQ(lstat(target.AbsolutePath().c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  EXPECT_EQ(ReadFile(tmp.File("real")), "new\n");
+  EXPECT_EQ(ListFolder(tmp.Path()), "real\nsettings.plist\n");
+}
+
 TEST_F(TextOutput, DestructorClosesTheStream) {
   {
     auto out = target.CreateTextFile();
