@@ -77,8 +77,10 @@ String FolderItem::Name() const {
 }
 
 bool FolderItem::Delete() const {
-  if (IsFolder()) return rmdir(path_.c_str()) == 0;
-  return unlink(path_.c_str()) == 0;
+  struct stat st;
+  if (lstat(path_.c_str(), &st) != 0) return false;
+  if (S_ISDIR(st.st_mode)) return rmdir(path_.c_str()) == 0;
+  return unlink(path_.c_str()) == 0;  // a link goes, not what it leads to
 }
 
 bool FolderItem::CopyFileTo(const FolderItem& dest) const {

@@ -53,8 +53,8 @@ class FolderItem {
   // The last component of the path; empty for "/".
   String Name() const;
 
-  // Removes the file (or the empty folder). True when it is gone afterwards
-  // because of this call.
+  // Removes the file (or the empty folder; a symbolic link itself, not what
+  // it leads to). True when it is gone afterwards because of this call.
   bool Delete() const;
   // Copies this file's bytes (and permission bits) to dest, atomically.
   bool CopyFileTo(const FolderItem& dest) const;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "framework/core/Shell.h"
 #include "framework/core/TextInputStream.h"
@@ -97,6 +98,17 @@ TEST_F(FolderItemFiles, ExistsCreateAsFolderAndDelete) {
   EXPECT_FALSE(file->Delete());  // gone already
   EXPECT_TRUE(sub->Delete());
   EXPECT_FALSE(sub->Exists());
+}
+
+TEST_F(FolderItemFiles, DeletingALinkKeepsWhatItLeadsTo) {
+  auto sub = folder.Child("sub");
+  ASSERT_TRUE(sub->CreateAsFolder());
+  auto link = folder.Child("link");
+  ASSERT_EQ(symlink("sub", link->AbsolutePath().c_str()), 0);
+  EXPECT_TRUE(link->IsFolder());
+  EXPECT_TRUE(link->Delete());
+  EXPECT_FALSE(link->Exists());
+  EXPECT_TRUE(sub->IsFolder());
 }
 
 TEST_F(FolderItemFiles, CopyFileToCopiesBytesAndModeAndReplaces) {
