@@ -3,7 +3,9 @@
 // the leave message on closing, against listeners on 127.0.0.1.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 
 #include "framework/core/Ticks.h"
 #include "tests/client/support/ClientWindowTest.h"
@@ -216,6 +218,21 @@ TEST_F(ConnectionTest, LostConnectionNoticedWhenSendingAnAnswer) {
   // Later presses reach nothing: the answer set is disabled.
   Click(*w->Image2);
   EXPECT_EQ(boxes.messages.size(), 1u);
+}
+
+TEST_F(ConnectionTest, ErrorWhileDisconnectingShowsNothing) {
+  LoopbackListener listener;
+  Connect(listener);
+  listener.CloseConnection(true);
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  Click(*w->TopHandle);
+  Click(*w->cmdConnect);  // the leave message meets the reset
+  EXPECT_TRUE(boxes.messages.empty());
+  EXPECT_FALSE(w->wskClient->IsConnected());
+  ExpectDisconnectedControls();
+  // The next press connects again.
+  Connect(listener);
+  EXPECT_TRUE(boxes.messages.empty());
 }
 
 TEST_F(ConnectionTest, ErrorEventWithoutCodeIsIgnored) {
