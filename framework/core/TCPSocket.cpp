@@ -72,23 +72,28 @@ bool EndsWithLabel(std::string_view name, std::string_view label) {
 }
 
 // A name worth asking a resolver about: dot-separated labels of letters,
-// digits, '-' and '_', each 1 to 63 characters, at most 253 in all, and not
-// under the reserved domain "invalid", which never resolves.
+// digits, '-' and '_', each 1 to 63 characters, at most 253 in all, the last
+// one not all digits (that is a malformed numeric address, not a name), and
+// not under the reserved domain "invalid", which never resolves.
 bool IsResolvableName(std::string_view name) {
   if (!name.empty() && name.back() == '.') name.remove_suffix(1);
   if (name.empty() || name.size() > 253) return false;
   std::size_t label = 0;
+  bool labelAllDigits = true;
   for (const char c : name) {
     if (c == '.') {
       if (label == 0) return false;
       label = 0;
+      labelAllDigits = true;
       continue;
     }
-    const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                    c == '-' || c == '_';
+    const bool digit = c >= '0' && c <= '9';
+    const bool ok =
+        digit || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '-' || c == '_';
     if (!ok || ++label > 63) return false;
+    labelAllDigits = labelAllDigits && digit;
   }
-  return label != 0 && !EndsWithLabel(name, "invalid");
+  return label != 0 && !labelAllDigits && !EndsWithLabel(name, "invalid");
 }
 
 std::int32_t ConnectErrorCode(int err) {

@@ -6,8 +6,10 @@
 // - Connect returns at once, also for a host name: the name is resolved on a
 //   thread of the socket's own and the result is picked up by a later Poll.
 //   A numeric address (127.0.0.1, ::1) is used as it is, without resolving.
-//   Names under the reserved top-level domain "invalid" are refused at once
-//   as not found, without asking any resolver.
+//   Text that is not a host name (blanks, empty labels, non-ASCII letters,
+//   an all-digit last label such as 256.1.1.1) and names under the reserved
+//   top-level domain "invalid" are refused at once as not found, without
+//   asking any resolver.
 // - Poll never waits. It completes the connect, sends what Write queued,
 //   reads and discards whatever the peer sends, and notices errors.
 // - The Error handler runs only inside Poll, on the thread that called Poll,

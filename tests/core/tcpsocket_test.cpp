@@ -156,6 +156,9 @@ const BadTarget kBadTargets[] = {
     {"blank in name", "bad host", 3128, fw::TCPSocket::kHostNotFound},
     {"empty label", "a..b", 3128, fw::TCPSocket::kHostNotFound},
     {"non-ASCII name", "サーバ", 3128, fw::TCPSocket::kHostNotFound},
+    {"malformed numeric address", "256.1.1.1", 3128, fw::TCPSocket::kHostNotFound},
+    {"label too long", "a123456789012345678901234567890123456789012345678901234567890123.org", 3128,
+     fw::TCPSocket::kHostNotFound},
 };
 
 // These are decided by Connect itself, without any resolver or network:
