@@ -16,9 +16,9 @@
 //   when the file cannot be written.
 // - Message_Delimiter() is the byte 12 that ends every wire message; it
 //   does not load the settings.
-// - When the file exists but cannot be read, or no Preferences folder can
-//   be found, the defaults are used and Save() writes nothing, so a file
-//   that could not be read is never overwritten.
+// - When reading the file fails with an input/output error, or no
+//   Preferences folder can be found, the defaults are used and Save()
+//   writes nothing, so a file that could not be read is not overwritten.
 #pragma once
 
 #include <cstdint>
