@@ -59,6 +59,29 @@ std::vector<Endpoint> Lookup(const String& host, const String& port, bool numeri
   return endpoints;
 }
 
+HostResolver& InstalledResolver() {
+  static HostResolver resolver;
+  return resolver;
+}
+
+// The endpoints of host and port through resolver (the system's when empty).
+std::vector<Endpoint> Resolve(const HostResolver& resolver, const String& host,
+                              const String& port) {
+  if (!resolver) return Lookup(host, port, false);
+  std::vector<String> addresses;
+  try {
+    addresses = resolver(host);
+  } catch (...) {
+    return {};  // a failing resolver finds nothing; nothing leaves the thread
+  }
+  std::vector<Endpoint> endpoints;
+  for (const String& address : addresses) {
+    std::vector<Endpoint> found = Lookup(address, port, true);
+    endpoints.insert(endpoints.end(), found.begin(), found.end());
+  }
+  return endpoints;
+}
+
 bool EndsWithLabel(std::string_view name, std::string_view label) {
   if (!name.empty() && name.back() == '.') name.remove_suffix(1);
   if (name.size() < label.size()) return false;
@@ -263,8 +286,8 @@ void TCPSocket::Connect() {
   } else {
     auto resolution = std::make_shared<Resolution>();
     try {
-      std::thread([resolution, host = address_, port] {
-        std::vector<Endpoint> endpoints = Lookup(host, port, false);
+      std::thread([resolution, resolver = InstalledResolver(), host = address_, port] {
+        std::vector<Endpoint> endpoints = Resolve(resolver, host, port);
         std::lock_guard<std::mutex> lock(resolution->mutex);
         resolution->endpoints = std::move(endpoints);
         resolution->done = true;
@@ -340,6 +363,12 @@ void TCPSocket::Shutdown(bool flush) {
   s.queueSent = 0;
   s.state = Impl::State::Closed;
   if (std::shared_ptr<SocketWatch> watch = std::move(s.watch)) watch->Remove(*this);
+}
+
+HostResolver SetHostResolver(HostResolver resolver) {
+  HostResolver previous = std::move(InstalledResolver());
+  InstalledResolver() = std::move(resolver);
+  return previous;
 }
 
 void TCPSocket::Fail(std::int32_t code) {

@@ -36,6 +36,7 @@
 #include <functional>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 #include "framework/core/String.h"
 
@@ -103,6 +104,30 @@ class TCPSocket {
   bool errorPending_ = false;
   ErrorHandler errorHandler_;
   std::unique_ptr<Impl> impl_;
+};
+
+// The resolver of host names: the numeric addresses (as text, "127.0.0.1",
+// "::1") of a name, empty when it has none. By default the system's
+// resolver. It runs on the socket's own thread and may take as long as it
+// likes; a socket takes the resolver installed when Connect is called.
+// Tests install their own (one that never answers, say) with
+// HostResolverGuard.
+using HostResolver = std::function<std::vector<String>(const String& host)>;
+
+// Installs resolver and returns the one it replaced; an empty one restores
+// the system's.
+HostResolver SetHostResolver(HostResolver resolver);
+
+class HostResolverGuard {
+ public:
+  explicit HostResolverGuard(HostResolver resolver)
+      : previous_(SetHostResolver(std::move(resolver))) {}
+  ~HostResolverGuard() { SetHostResolver(std::move(previous_)); }
+  HostResolverGuard(const HostResolverGuard&) = delete;
+  HostResolverGuard& operator=(const HostResolverGuard&) = delete;
+
+ private:
+  HostResolver previous_;
 };
 
 }  // namespace fw

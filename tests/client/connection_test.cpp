@@ -9,6 +9,7 @@
 
 #include "framework/core/Ticks.h"
 #include "tests/client/support/ClientWindowTest.h"
+#include "tests/support/ResolverGate.h"
 
 namespace {
 
@@ -190,6 +191,18 @@ TEST_F(ConnectionTest, ServerThatNeverAcceptsTimesOutAfter1800Ticks) {
   EXPECT_FALSE(w->wskClient->IsConnected());
   ExpectDisconnectedControls();
   EXPECT_EQ(w->Height(), 261);
+}
+
+TEST_F(ConnectionTest, NameThatNeverResolvesTimesOutToo) {
+  testing_support::ResolverGate gate({"127.0.0.1"});  // never opened in time
+  std::int32_t now = 0;
+  fw::TicksHookGuard ticks([&] { return now += 10; });
+  Fill("slow.example", "3128", "abc");
+  Click(*w->cmdConnect);
+  EXPECT_EQ(boxes.messages, std::vector<fw::String>{kConnectFailed});
+  EXPECT_EQ(now, 10 + 1800);
+  EXPECT_FALSE(w->wskClient->IsConnected());
+  ExpectDisconnectedControls();
 }
 
 TEST_F(ConnectionTest, LostConnectionWhileIdleIsNoticedByTheEventLoop) {

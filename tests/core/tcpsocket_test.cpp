@@ -4,11 +4,13 @@
 
 #include <chrono>
 #include <memory>
+#include <stdexcept>
 #include <thread>
 #include <vector>
 
 #include "framework/core/SocketWatch.h"
 #include "tests/support/LoopbackListener.h"
+#include "tests/support/ResolverGate.h"
 
 namespace {
 
@@ -207,6 +209,36 @@ TEST_F(SocketTest, ResolvesAHostNameWithoutBlocking) {
   socket_.Write("hi");
   socket_.Poll();
   EXPECT_EQ(listener_.ReadAtLeast(2), "hi");
+}
+
+// A name server that does not answer keeps neither Connect nor Poll
+// waiting; the answer, once it comes, is picked up by a later Poll.
+TEST_F(SocketTest, ResolverThatDoesNotAnswerBlocksNothing) {
+  testing_support::ResolverGate gate({"127.0.0.1"});
+  ConnectTo("slow.example", listener_.Port());
+  for (int i = 0; i < 50; ++i) socket_.Poll();
+  EXPECT_FALSE(socket_.IsConnected());
+  EXPECT_EQ(socket_.LastErrorCode(), 0);
+  EXPECT_EQ(errors_, 0);
+  gate.Open();
+  ASSERT_TRUE(PollUntil([&] { return socket_.IsConnected() || errors_ > 0; }));
+  EXPECT_TRUE(socket_.IsConnected());
+  EXPECT_EQ(gate.Asked(), 1);
+}
+
+TEST_F(SocketTest, NameWithoutAddressesIsNotFound) {
+  fw::HostResolverGuard resolver([](const fw::String&) { return std::vector<fw::String>{}; });
+  ConnectTo("nowhere.example", listener_.Port());
+  ASSERT_TRUE(PollUntil([&] { return errors_ > 0; }));
+  EXPECT_EQ(socket_.LastErrorCode(), fw::TCPSocket::kHostNotFound);
+}
+
+TEST_F(SocketTest, ResolverThatThrowsFindsNothing) {
+  fw::HostResolverGuard resolver(
+      [](const fw::String&) -> std::vector<fw::String> { throw std::runtime_error("boom"); });
+  ConnectTo("broken.example", listener_.Port());
+  ASSERT_TRUE(PollUntil([&] { return errors_ > 0; }));
+  EXPECT_EQ(socket_.LastErrorCode(), fw::TCPSocket::kHostNotFound);
 }
 
 TEST_F(SocketTest, ClosingWhileResolvingIsSafe) {
