@@ -18,6 +18,16 @@ void RectControl::Constructor() {
   widget_->setVisible(visible_);
 }
 
+void RectControl::_ReleaseFromWindow() {
+  _RemoveAllEventHandlers();
+  _SetOwner(nullptr);
+  parent_ = nullptr;
+  if (widget_) {
+    widget_->hide();
+    widget_->setParent(nullptr);
+  }
+}
+
 void RectControl::ApplyGeometry() {
   if (widget_) widget_->setGeometry(left_, top_, width_, height_);
 }

@@ -14,6 +14,7 @@
 // A RectControl is made with Window::__New<C>() (the new object belongs to
 // that window) and placed into the window by Constructor(). Its properties
 // can be set before or after; _SetProperties() applies a layout in one go.
+// A control outliving its window stays usable but hidden and raises nothing.
 //
 // PaneChild: a window's non-visual control (a timer, a socket); the window
 // tells it its owner with _SetWindow when the control is added.
@@ -87,6 +88,9 @@ class RectControl : public Control {
 
   // Places the control into the window that made it.
   void Constructor();
+  // The window is going away: the control keeps working on its own (hidden,
+  // raising no events) for as long as someone still holds it.
+  void _ReleaseFromWindow();
 
   std::int32_t Left() const { return left_; }
   std::int32_t Top() const { return top_; }

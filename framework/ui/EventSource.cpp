@@ -22,6 +22,12 @@ bool EventSource::HasEventHandler(const String& event) const {
   return plain_.count(event) || keys_.count(event) || mice_.count(event);
 }
 
+void EventSource::_RemoveAllEventHandlers() {
+  plain_.clear();
+  keys_.clear();
+  mice_.clear();
+}
+
 void EventSource::_RaiseEvent(const String& event) {
   auto it = plain_.find(event);
   if (it == plain_.end() || !it->second) return;

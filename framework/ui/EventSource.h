@@ -33,6 +33,8 @@ class EventSource {
   void _InstallInstanceEventHandler(const String& event, KeyEventHandler handler);
   void _InstallInstanceEventHandler(const String& event, MouseEventHandler handler);
   bool HasEventHandler(const String& event) const;
+  // Drops every handler (a control whose window is gone raises nothing).
+  void _RemoveAllEventHandlers();
 
   // Raise the named event (framework use, and tests that stand in for it).
   void _RaiseEvent(const String& event);

@@ -80,6 +80,14 @@ Window::Window(const String& className) : className_(className) {
 }
 
 Window::~Window() {
+  for (const Entry& e : controls_) {
+    if (e.rect) e.rect->_ReleaseFromWindow();
+    if (e.pane) {
+      if (auto* source = dynamic_cast<EventSource*>(e.pane.get()))
+        source->_RemoveAllEventHandlers();
+      e.pane->_SetWindow(nullptr);
+    }
+  }
   controls_.clear();
   static_cast<WindowWidget*>(widget_)->Detach();
   delete widget_;

@@ -199,4 +199,20 @@ TEST_F(WindowTest, AnExceptionInAHandlerIsShownAndTheProgramGoesOn) {
   EXPECT_EQ(boxes.messages.back(), "An exception was not handled.");
 }
 
+TEST_F(WindowTest, AControlOutlivingItsWindowStaysUsableAndRaisesNothing) {
+  std::shared_ptr<fw::EditField> field;
+  {
+    auto w = Open();
+    field = w->a;
+    w->Close();
+    fw::_ReleaseAllWindows();
+    testsupport::ProcessEvents();
+  }
+  EXPECT_EQ(field->OwnerWindow(), nullptr);
+  field->SetText("still here");  // its TextChange handler is gone with the window
+  EXPECT_EQ(field->Text(), "still here");
+  EXPECT_FALSE(field->HasEventHandler("Close"));
+  EXPECT_FALSE(field->_Widget()->isVisible());
+}
+
 }  // namespace
