@@ -1,10 +1,10 @@
 // The document's load, save and dump on arbitrary bytes, and the round trip
 // of arbitrary texts through the writer and the reader.
 //
-// Part 1: the input is a file. Loading, saving, dumping and releasing it must
+// First, the input is a file. Loading, saving, dumping and releasing it must
 // not crash, leak or hang, whatever it holds. The conversion command of a
 // binary file is replaced by one that fails, so no process is started.
-// Part 2: the input is also read as a recipe for a tree (keys and values of
+// Then the input is also read as a recipe for a tree (keys and values of
 // any bytes, every type, nested levels). Saved and loaded again, the tree
 // must be exactly the same.
 #include <stdlib.h>
