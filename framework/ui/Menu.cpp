@@ -1,5 +1,7 @@
 #include "framework/ui/Menu.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -136,6 +138,38 @@ void MenuItem::Append(std::shared_ptr<MenuItem> item) {
   if (!item || item.get() == this) return;
   item->parent_ = this;
   items_.push_back(std::move(item));
+}
+
+void MenuItem::Insert(std::int32_t index, std::shared_ptr<MenuItem> item) {
+  if (!item || item.get() == this) return;
+  item->parent_ = this;
+  std::size_t at =
+      index < 0 ? 0 : std::min<std::size_t>(static_cast<std::size_t>(index), items_.size());
+  items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(at), std::move(item));
+}
+
+void MenuItem::Remove(std::int32_t index) {
+  if (index < 0 || index >= Count()) return;
+  items_[static_cast<std::size_t>(index)]->parent_ = nullptr;
+  items_.erase(items_.begin() + index);
+}
+
+void MenuItem::Remove(const std::shared_ptr<MenuItem>& item) {
+  for (std::int32_t i = 0; i < Count(); ++i)
+    if (items_[static_cast<std::size_t>(i)] == item) return Remove(i);
+}
+
+void MenuItem::Remove(const String& name) {
+  for (std::int32_t i = 0; i < Count(); ++i)
+    if (TextEquals(items_[static_cast<std::size_t>(i)]->Name(), name)) return Remove(i);
+}
+
+std::shared_ptr<MenuItem> MenuItem::_Lookup(const String& name, std::int32_t index) const {
+  for (const auto& item : items_) {
+    if (TextEquals(item->Name(), name) && item->Index() == index) return item;
+    if (auto found = item->_Lookup(name, index)) return found;
+  }
+  return nullptr;
 }
 
 std::shared_ptr<MenuItem> MenuItem::Item(std::int32_t index) const {

@@ -5,7 +5,9 @@
 // text "-" makes a separator), a KeyboardShortcut ("Cmd+Q" and the like;
 // "Cmd" is the Ctrl key on Linux; empty for none) and AutoEnable. Append adds
 // an item at the end; Child finds a direct child by name, _Lookup an item at
-// any depth below this one; both give null when there is none.
+// any depth below this one; both give null when there is none. Insert and
+// Remove change a menu; a window shows the bar as it was when it was given
+// the bar.
 //
 // Choosing an item: the application's menu handler for the item's name runs
 // first (Application::_AddMenuHandler); when there is none, or it returns
@@ -54,12 +56,25 @@ class MenuItem : public std::enable_shared_from_this<MenuItem> {
   void SetEnabled(bool on) { enabled_ = on; }
   bool IsSeparator() const { return TextEquals(text_, "-"); }
 
+  void Enable() { enabled_ = true; }
   void Append(std::shared_ptr<MenuItem> item);
+  // Inserts item before index (at the end when index is past it).
+  void Insert(std::int32_t index, std::shared_ptr<MenuItem> item);
+  // Removes the item at index, that very item, or the direct child of that
+  // name; nothing happens when there is no such item.
+  void Remove(std::int32_t index);
+  void Remove(const std::shared_ptr<MenuItem>& item);
+  void Remove(const String& name);
   std::int32_t Count() const { return static_cast<std::int32_t>(items_.size()); }
   // The item at index (0-based), or null.
   std::shared_ptr<MenuItem> Item(std::int32_t index) const;
   std::shared_ptr<MenuItem> Child(const String& name) const;
   std::shared_ptr<MenuItem> _Lookup(const String& name) const;
+  // The item of that name whose Index is index, at any depth.
+  std::shared_ptr<MenuItem> _Lookup(const String& name, std::int32_t index) const;
+  // Index within a menu-item array; -1 for a lone item.
+  std::int32_t Index() const { return index_; }
+  void SetIndex(std::int32_t index) { index_ = index; }
   MenuItem* Parent() const { return parent_; }
 
  private:
@@ -68,6 +83,7 @@ class MenuItem : public std::enable_shared_from_this<MenuItem> {
   String shortcut_;
   bool autoEnable_ = false;
   bool enabled_ = true;
+  std::int32_t index_ = -1;
   std::vector<std::shared_ptr<MenuItem>> items_;
   MenuItem* parent_ = nullptr;
 };

@@ -1,5 +1,6 @@
 #include "framework/ui/Timer.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include <QTimer>
@@ -106,6 +107,22 @@ void Timer::Due() {
   _CallAction();
 }
 
-void Timer::_CallAction() { _RaiseEvent("Action"); }
+void Timer::addActionNotificationReceiver(ActionNotificationReceiver* receiver) {
+  if (receiver && std::find(receivers_.begin(), receivers_.end(), receiver) == receivers_.end())
+    receivers_.push_back(receiver);
+}
+
+void Timer::removeActionNotificationReceiver(ActionNotificationReceiver* receiver) {
+  receivers_.erase(std::remove(receivers_.begin(), receivers_.end(), receiver), receivers_.end());
+}
+
+void Timer::_CallAction() {
+  _RaiseEvent("Action");
+  // A receiver may remove itself (or another) while being told.
+  std::vector<ActionNotificationReceiver*> receivers = receivers_;
+  for (ActionNotificationReceiver* r : receivers)
+    if (std::find(receivers_.begin(), receivers_.end(), r) != receivers_.end())
+      _DispatchSafely([r] { r->PerformAction(); });
+}
 
 }  // namespace fw

@@ -9,6 +9,11 @@
 // run starts its countdown afresh from that moment. A Period below 0 counts
 // as 0 (fire as soon as the event loop turns).
 //
+// Besides its "Action" event, a timer tells every ActionNotificationReceiver
+// added with addActionNotificationReceiver, in the order they were added,
+// each time it fires (after the event). The timer does not own receivers;
+// remove one before it goes away.
+//
 // The clock and the alarms that wake the timer come from a replaceable
 // TimerClock (TimerClockGuard), so tests can move time by hand. The default
 // uses the steady clock and precise Qt timers.
@@ -17,6 +22,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "framework/ui/EventSource.h"
 
@@ -51,6 +57,12 @@ class TimerClockGuard {
   std::shared_ptr<TimerClock> previous_;
 };
 
+class ActionNotificationReceiver {
+ public:
+  virtual ~ActionNotificationReceiver() = default;
+  virtual void PerformAction() = 0;
+};
+
 class Timer : public EventSource {
  public:
   Timer() = default;
@@ -74,7 +86,13 @@ class Timer : public EventSource {
   };
   void _SetProperties(const Properties& p);
 
-  // Raises "Action" now (what the alarm does when the time has come).
+  // Adding a receiver twice has no further effect; removing an absent one
+  // does nothing.
+  void addActionNotificationReceiver(ActionNotificationReceiver* receiver);
+  void removeActionNotificationReceiver(ActionNotificationReceiver* receiver);
+
+  // Raises "Action" and tells the receivers (what the alarm does when the
+  // time has come).
   void _CallAction();
 
  private:
@@ -88,6 +106,7 @@ class Timer : public EventSource {
   std::shared_ptr<TimerClock> clock_;
   std::int64_t start_ = 0;
   std::unique_ptr<TimerClock::Alarm> alarm_;
+  std::vector<ActionNotificationReceiver*> receivers_;
 };
 
 }  // namespace fw

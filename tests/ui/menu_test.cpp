@@ -38,6 +38,45 @@ TEST(MenuItemTest, ChildIsOneLevelLookupIsAnyDepth) {
   EXPECT_FALSE(bar.AutoEnable());
 }
 
+TEST(MenuItemTest, InsertAndRemoveByIndexItemAndName) {
+  fw::MenuItem menu;
+  auto a = Item("A", "a"), b = Item("B", "b"), c = Item("C", "c");
+  menu.Append(a);
+  menu.Insert(0, b);   // b a
+  menu.Insert(99, c);  // b a c
+  ASSERT_EQ(menu.Count(), 3);
+  EXPECT_EQ(menu.Item(0), b);
+  EXPECT_EQ(menu.Item(2), c);
+  EXPECT_EQ(c->Parent(), &menu);
+  menu.Remove(std::string("A"));
+  EXPECT_EQ(menu.Child("A"), nullptr);
+  EXPECT_EQ(a->Parent(), nullptr);
+  menu.Remove(c);
+  menu.Remove(5);
+  menu.Remove(std::string("nope"));
+  ASSERT_EQ(menu.Count(), 1);
+  menu.Remove(0);
+  EXPECT_EQ(menu.Count(), 0);
+}
+
+TEST(MenuItemTest, LookupByNameAndIndex) {
+  fw::MenuBar bar;
+  auto menu = Item("Menu", "Menu");
+  bar.Append(menu);
+  auto first = Item("Recent", "one"), second = Item("Recent", "two");
+  first->SetIndex(0);
+  second->SetIndex(1);
+  menu->Append(first);
+  menu->Append(second);
+  EXPECT_EQ(bar._Lookup("Recent", 1), second);
+  EXPECT_EQ(bar._Lookup("Recent", 0), first);
+  EXPECT_EQ(bar._Lookup("Recent", 2), nullptr);
+  EXPECT_EQ(bar._Lookup("Recent"), first);
+  second->SetEnabled(false);
+  second->Enable();
+  EXPECT_TRUE(second->Enabled());
+}
+
 TEST(MenuItemTest, ShortcutsInQtNotation) {
   struct Case {
     const char* given;

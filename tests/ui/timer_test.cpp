@@ -98,6 +98,31 @@ TEST_F(TimerTest, DisablingStopsIt) {
   EXPECT_FALSE(timer_.IsRunning());
 }
 
+TEST_F(TimerTest, ReceiversAreToldAfterTheEventInOrder) {
+  struct Receiver : fw::ActionNotificationReceiver {
+    std::vector<std::string>* log;
+    std::string name;
+    Receiver(std::vector<std::string>* l, std::string n) : log(l), name(std::move(n)) {}
+    void PerformAction() override { log->push_back(name); }
+  };
+  std::vector<std::string> log;
+  timer_._InstallInstanceEventHandler("Action", fw::EventHandler([&] { log.push_back("event"); }));
+  Receiver one(&log, "one"), two(&log, "two");
+  timer_.addActionNotificationReceiver(&one);
+  timer_.addActionNotificationReceiver(&two);
+  timer_.addActionNotificationReceiver(&one);
+  timer_.SetPeriod(10);
+  timer_.SetMode(2);
+  timer_.SetEnabled(true);
+  clock_->Advance(10);
+  EXPECT_EQ(log, (std::vector<std::string>{"event", "one", "two"}));
+  timer_.removeActionNotificationReceiver(&one);
+  timer_.removeActionNotificationReceiver(&one);
+  log.clear();
+  clock_->Advance(10);
+  EXPECT_EQ(log, (std::vector<std::string>{"event", "two"}));
+}
+
 TEST(TimerRealClockTest, FiresAfterItsPeriod) {
   fw::Timer timer;
   QEventLoop loop;
