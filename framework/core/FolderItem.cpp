@@ -85,10 +85,11 @@ bool FolderItem::Delete() const {
 
 bool FolderItem::CopyFileTo(const FolderItem& dest) const {
   if (IsFolder()) return false;
-  int in = open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+  int in = open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);  // a FIFO must not block
   if (in < 0) return false;
   struct stat st;
-  bool ok = fstat(in, &st) == 0;
+  bool ok = fstat(in, &st) == 0 && S_ISREG(st.st_mode) &&
+            fcntl(in, F_SETFL, fcntl(in, F_GETFL) & ~O_NONBLOCK) == 0;
   auto out = ok ? TextOutputStream::Create(dest.path_) : nullptr;
   ok = out && CopyBytes(in, *out);
   close(in);

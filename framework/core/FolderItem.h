@@ -56,7 +56,8 @@ class FolderItem {
   // Removes the file (or the empty folder; a symbolic link itself, not what
   // it leads to). True when it is gone afterwards because of this call.
   bool Delete() const;
-  // Copies this file's bytes (and permission bits) to dest, atomically.
+  // Copies this file's bytes (and permission bits) to dest, atomically;
+  // only a regular file is copied (a FIFO or a device gives false at once).
   bool CopyFileTo(const FolderItem& dest) const;
   // Makes this item as a folder. True when it was made.
   bool CreateAsFolder() const;

@@ -13,10 +13,13 @@ constexpr size_t kBlock = 1 << 16;
 }
 
 std::unique_ptr<TextInputStream> TextInputStream::Open(const String& path) {
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // O_NONBLOCK keeps open() from waiting for a writer on a FIFO; only a
+  // regular file is read (a FIFO or a device could block or never end).
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return nullptr;
   struct stat st;
-  if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+      fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
     close(fd);
     return nullptr;
   }

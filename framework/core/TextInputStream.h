@@ -31,7 +31,8 @@ class IOError : public std::runtime_error {
 class TextInputStream {
  public:
   // Opens the file at path; null when it cannot be opened for reading
-  // (missing, no permission, a folder).
+  // (missing, no permission) or is not a regular file (a folder, a FIFO, a
+  // device). Opening never waits.
   static std::unique_ptr<TextInputStream> Open(const String& path);
   // A stream over text held in memory (for tests and in-memory sources).
   static std::unique_ptr<TextInputStream> FromText(String text);

@@ -75,6 +75,19 @@ TEST(TextInputStream, CloseEndsTheStream) {
   EXPECT_EQ(in->ReadLine(), "");
 }
 
+// A FIFO as the file to read hung the reader in open() until some writer
+// came; only regular files are opened, and opening never waits.
+TEST(TextInputStream, OnlyRegularFilesOpenAndOpeningNeverWaits) {
+  TempFolder tmp;
+  ASSERT_EQ(mkfifo(tmp.File("fifo").c_str(), 0600), 0);
+  const std::string notRegular[] = {tmp.File("fifo"), "/dev/null", "/dev/zero"};
+  for (const std::string& path : notRegular) {
+    EXPECT_EQ(FolderItem(path).OpenAsTextFile(), nullptr) << path;
+    EXPECT_FALSE(FolderItem(path).CopyFileTo(FolderItem(tmp.File("copy")))) << path;
+    EXPECT_FALSE(FolderItem(tmp.File("copy")).Exists()) << path;
+  }
+}
+
 class TextOutput : public ::testing::Test {
  protected:
   TempFolder tmp;
