@@ -34,6 +34,8 @@ TEST_F(AboutBoxTest, LaidOutAsAMovableModalBox) {
   EXPECT_FALSE(box->Resizeable());
   EXPECT_TRUE(box->Visible());
   EXPECT_EQ(box->MenuBar(), nullptr);
+  EXPECT_EQ(box->_Widget()->windowType(), Qt::Dialog) << "a movable modal window with a title bar";
+  EXPECT_EQ(box->_Widget()->minimumSize(), box->_Widget()->maximumSize());
 
   ASSERT_EQ(box->ControlCount(), 2);
   EXPECT_EQ(box->Control(0), box->Canvas1.get());
