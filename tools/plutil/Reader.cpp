@@ -89,7 +89,7 @@ bool IsUtf8(std::string_view text) {
 // What a walk over the whole tree finds.
 struct TreeScan {
   std::vector<plist_t> uidDicts;  // dicts that stand for a UID
-  const char* badText = nullptr;  // why a key or string cannot be kept
+  const char* problem = nullptr;  // why the tree cannot be kept intact
 };
 
 // Why libplist could not keep the text of a key or string, or null.
@@ -111,7 +111,7 @@ TreeScan ScanTree(plist_t root) {
     if (type == PLIST_STRING) {
       std::uint64_t length = 0;
       const char* text = plist_get_string_ptr(node, &length);
-      if (text && !scan.badText) scan.badText = TextProblem(std::string_view(text, length));
+      if (text && !scan.problem) scan.problem = TextProblem(std::string_view(text, length));
     } else if (IsUidDict(node)) {
       scan.uidDicts.push_back(node);
     } else if (type == PLIST_ARRAY) {
@@ -125,10 +125,10 @@ TreeScan ScanTree(plist_t root) {
         char* key = nullptr;
         plist_t value = nullptr;
         plist_dict_next_item(node, it, &key, &value);
-        if (key && !scan.badText) scan.badText = TextProblem(key);
+        if (key && !scan.problem) scan.problem = TextProblem(key);
         // Only the binary form can hold a key twice; XML keeps the last.
-        if (key && !keys.insert(key).second && !scan.badText)
-          scan.badText = "a dict holds a key twice";
+        if (key && !keys.insert(key).second && !scan.problem)
+          scan.problem = "a dict holds a key twice";
         std::free(key);
         if (!value) break;
         pending.push_back(value);
@@ -175,7 +175,7 @@ ReadResult ReadBinary(std::string_view bytes) {
   result.tree.reset(tree);
   if (!tree) {
     result.error = "not a valid binary property list";
-  } else if (const char* problem = ScanTree(tree).badText) {
+  } else if (const char* problem = ScanTree(tree).problem) {
     result.tree.reset();
     result.error = problem;
   }
@@ -197,9 +197,9 @@ ReadResult ReadXml(std::string_view bytes) {
     return result;
   }
   TreeScan scan = ScanTree(tree);
-  if (scan.badText) {
+  if (scan.problem) {
     result.tree.reset();
-    result.error = scan.badText;
+    result.error = scan.problem;
     return result;
   }
   RestoreUids(result.tree, scan.uidDicts);
