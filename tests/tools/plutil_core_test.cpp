@@ -333,6 +333,9 @@ TEST(Convert, UidDictsOnlyWhenExactlyOneIntegerEntry) {
       "<dict><key>CF$UID</key><integer>3</integer></dict>"
       "<dict><key>CF$UID</key><string>3</string></dict>"
       "<dict><key>CF$UID</key><integer>3</integer><key>x</key><true/></dict>"
+      "<dict><key>CF$UID</key><integer>4294967295</integer></dict>"
+      "<dict><key>CF$UID</key><integer>4294967296</integer></dict>"
+      "<dict><key>CF$UID</key><integer>-1</integer></dict>"
       "</array></plist>";
   plutil::ConvertResult r = plutil::Convert(xml, plutil::Format::Binary1);
   ASSERT_TRUE(r.ok) << r.error;
@@ -343,6 +346,9 @@ TEST(Convert, UidDictsOnlyWhenExactlyOneIntegerEntry) {
   EXPECT_EQ(plist_get_node_type(plist_array_get_item(tree, 0)), PLIST_UID);
   EXPECT_EQ(plist_get_node_type(plist_array_get_item(tree, 1)), PLIST_DICT);
   EXPECT_EQ(plist_get_node_type(plist_array_get_item(tree, 2)), PLIST_DICT);
+  EXPECT_EQ(plist_get_node_type(plist_array_get_item(tree, 3)), PLIST_UID);
+  EXPECT_EQ(plist_get_node_type(plist_array_get_item(tree, 4)), PLIST_DICT);  // too large
+  EXPECT_EQ(plist_get_node_type(plist_array_get_item(tree, 5)), PLIST_DICT);
 }
 
 }  // namespace

@@ -46,11 +46,19 @@ std::string DoubleAsReal(std::string_view xml) {
   return out;
 }
 
-// A dict of the single entry "CF$UID" holding an integer: the XML form of a UID.
+// UIDs of the binary form have at most 32 bits: libplist reads no longer ones
+// and cuts longer ones when it writes.
+constexpr std::uint64_t kMaxUid = UINT32_MAX;
+
+// A dict of the single entry "CF$UID" holding an integer that fits a UID: the
+// XML form of a UID.
 bool IsUidDict(plist_t node) {
   if (plist_get_node_type(node) != PLIST_DICT || plist_dict_get_size(node) != 1) return false;
   plist_t value = plist_dict_get_item(node, "CF$UID");
-  return value && plist_get_node_type(value) == PLIST_UINT;
+  if (!value || plist_get_node_type(value) != PLIST_UINT) return false;
+  std::uint64_t uid = 0;
+  plist_get_uint_val(value, &uid);
+  return uid <= kMaxUid;
 }
 
 // True when the text is well-formed UTF-8 (no overlong forms, no surrogates,

@@ -19,7 +19,8 @@ struct ReadResult {
 // Parses bytes of either form (binary when IsBinary). The structure checks of
 // Limits.h run first. XML input may use the element name "double", which is
 // read as "real". A dict that holds exactly one entry "CF$UID" with an integer
-// value becomes a UID, the form in which UIDs are written as XML. Refused,
+// value of at most 32 bits becomes a UID, the form in which UIDs are written
+// as XML. Refused,
 // since libplist would not keep them intact: a key or string that is not
 // well-formed UTF-8 or holds a NUL character, and a dict (binary form only)
 // that holds a key twice.
