@@ -77,9 +77,14 @@ void EditField::_SetProperties(const Properties& p) {
   line->setFrame(p.Border);
   line->setEchoMode(p.Password ? QLineEdit::Password : QLineEdit::Normal);
   line->setFocusPolicy(p.TabStop ? Qt::StrongFocus : Qt::ClickFocus);
+  // The colours of an enabled field; a disabled one keeps the style's look.
   QPalette palette = line->palette();
-  palette.setColor(QPalette::Text, QColor(p.TextColor.red, p.TextColor.green, p.TextColor.blue));
-  palette.setColor(QPalette::Base, QColor(p.BackColor.red, p.BackColor.green, p.BackColor.blue));
+  for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+    palette.setColor(group, QPalette::Text,
+                     QColor(p.TextColor.red, p.TextColor.green, p.TextColor.blue));
+    palette.setColor(group, QPalette::Base,
+                     QColor(p.BackColor.red, p.BackColor.green, p.BackColor.blue));
+  }
   line->setPalette(palette);
   SetReadOnly(p.ReadOnly);
   SetLimitText(p.LimitText);

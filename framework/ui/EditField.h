@@ -9,7 +9,8 @@
 //
 // Mask: "" admits any text; a mask made of "#" admits only digits, at most
 // one per "#" (what the user can type; SetText is not filtered). Alignment:
-// 0 or 1 left, 2 centre, 3 right.
+// 0 or 1 left, 2 centre, 3 right. TextColor and BackColor colour an enabled
+// field; a disabled field looks disabled.
 #pragma once
 
 #include <cstdint>

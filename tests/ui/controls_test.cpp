@@ -104,6 +104,17 @@ TEST_F(ControlsTest, UnconsumedKeysReachTheFieldAndRaiseTextChange) {
   EXPECT_EQ(field_->Text(), "テスト");
 }
 
+TEST_F(ControlsTest, ADisabledFieldLooksDisabled) {
+  fw::EditField::Properties p;
+  p.Width = 100;
+  p.Height = 24;
+  field_->_SetProperties(p);
+  const QPalette& palette = field_->_Widget()->palette();
+  EXPECT_EQ(palette.color(QPalette::Active, QPalette::Text), QColor(0, 0, 0));
+  EXPECT_EQ(palette.color(QPalette::Active, QPalette::Base), QColor(255, 255, 255));
+  EXPECT_NE(palette.color(QPalette::Disabled, QPalette::Text), QColor(0, 0, 0));
+}
+
 TEST_F(ControlsTest, ADigitMaskAdmitsUpToOneDigitPerHash) {
   field_->SetMask("#####");
   QTest::keyClicks(field_->_Widget(), "12a3-45678");
