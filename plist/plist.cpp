@@ -54,6 +54,7 @@ void plist::Load(const fw::FolderItem& file, const fw::FolderItem& fallback) {
   root = std::make_unique<plistDict>();
   savePath = file;
   notAPlist_ = false;
+  cutShort_ = false;
   const fw::FolderItem& source = file.Exists() ? file : fallback;
   if (source.Exists()) {
     LoadSource(source);
@@ -108,7 +109,7 @@ void plist::NotAPlist() {
 void plist::Save() { Save(false); }
 
 void plist::Save(bool cleanup) {
-  if (!WriteFile() || (isBinary && !notAPlist_ && !ReplaceBinarySource())) {
+  if (cutShort_ || !WriteFile() || (isBinary && !notAPlist_ && !ReplaceBinarySource())) {
     error = true;
     errorMessage = kCannotSave;
   }

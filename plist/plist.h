@@ -15,7 +15,11 @@
 //     <absolute path> + " does not exist"  neither file nor fallback exists
 //     "Could not open file for saving"  Save could not write the whole file,
 //                                       or could not convert it back to the
-//                                       binary form and replace the source
+//                                       binary form and replace the source,
+//                                       or the load stopped at the reader's
+//                                       nesting bound (the file, which the
+//                                       tree holds only in part, is left as
+//                                       it was)
 //   A load or save that succeeds leaves them as they were.
 // - With `debug` on, every error a node records is also shown in a MsgBox;
 //   the document's own errors never are.
@@ -141,4 +145,8 @@ class plist {
   bool ReplaceBinarySource();
 
   bool notAPlist_ = false;  // the last load ended in "Not a plist file"
+  // The last load stopped at the reader's nesting bound (plistDict::kMaxDepth),
+  // so the tree holds only part of the file; Save then leaves the file alone.
+  bool cutShort_ = false;
+  friend class plistDict;  // its reader sets cutShort_
 };

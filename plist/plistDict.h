@@ -213,7 +213,8 @@ class plistDict {
   // Nesting bound of the reader: the level Load is called on counts as 1.
   // A nested "<dict>" or "<array>" that would be level kMaxDepth + 1 becomes
   // an empty child, and reading stops there as if the stream had ended: every
-  // entry read before it is kept, no error is recorded. The reader, the
+  // entry read before it is kept, no error is recorded, and the document is
+  // told, so that its Save never writes the partial tree over the file. The reader, the
   // writer, the dump and the release of a tree use no stack per level, so a
   // tree of any depth is safe in them.
   static constexpr std::size_t kMaxDepth = 10000;

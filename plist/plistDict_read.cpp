@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "framework/core/TextInputStream.h"
+#include "plist/plist.h"
 #include "plist/plistDict.h"
 
 namespace {
@@ -77,6 +78,9 @@ struct plistXmlLevel {
 class plistXmlReader {
  public:
   plistXmlReader(fw::TextInputStream& stream, plistDict* node) : stream_(stream) { Push(node); }
+
+  // True when reading stopped at the nesting bound.
+  bool CutShort() const { return stopped_; }
 
   void Run() {
     while (!levels_.empty()) {
@@ -236,7 +240,9 @@ void plistDict::Load(fw::TextInputStream* stream, const fw::String& nodeName, bo
   indexOf = -1;
   if (!readContents) return;
   if (stream == nullptr) throw fw::IOError("no stream to read the level from");
-  plistXmlReader(*stream, this).Run();
+  plistXmlReader reader(*stream, this);
+  reader.Run();
+  if (reader.CutShort() && rootClass) rootClass->cutShort_ = true;
 }
 
 fw::String plistDict::StripAll(const fw::String& text) {

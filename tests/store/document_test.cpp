@@ -312,6 +312,52 @@ TEST_F(DocumentTest, FailedWriteLeavesTheOldFileWhole) {
   EXPECT_EQ(ListFolder(tmp.Path()), "a\n");
 }
 
+// A file nested past the reader's bound was read only up to the bound, and
+// Save then wrote the cut tree over it, losing the rest of the file: such a
+// document now leaves its file as it was.
+TEST_F(DocumentTest, LoadCutAtTheNestingBoundNeverSavesOverTheFile) {
+  std::vector<std::string> body = {"<key>first</key>", "<string>1</string>"};
+  for (size_t i = 0; i < plistDict::kMaxDepth; ++i) {
+    body.push_back("<key>k</key>");
+    body.push_back("<dict>");
+  }
+  body.push_back("<key>leaf</key>");
+  body.push_back("<string>bottom</string>");
+  body.insert(body.end(), plistDict::kMaxDepth, "</dict>");
+  body.push_back("<key>after</key>");
+  body.push_back("<string>2</string>");
+  const std::string old = XmlFile(body);
+  WriteFile(tmp.File("a"), old);
+  Document doc(Item("a"));
+  EXPECT_EQ(doc.root->GetString("first"), "1");
+  doc.error = false;
+  doc.root->SetString("first", "changed");
+  doc.Save();
+  EXPECT_TRUE(doc.error);
+  EXPECT_EQ(doc.errorMessage, "Could not open file for saving");
+  EXPECT_TRUE(ReadFile(tmp.File("a")) == old);  // not printed: megabytes
+  EXPECT_EQ(ListFolder(tmp.Path()), "a\n");
+}
+
+// At the bound itself the whole file is read, so saving works as usual.
+TEST_F(DocumentTest, LoadAtTheNestingBoundSaves) {
+  std::vector<std::string> body;
+  for (size_t i = 1; i < plistDict::kMaxDepth; ++i) {
+    body.push_back("<key>k</key>");
+    body.push_back("<dict>");
+  }
+  body.insert(body.end(), plistDict::kMaxDepth - 1, "</dict>");
+  body.push_back("<key>after</key>");
+  body.push_back("<string>2</string>");
+  WriteFile(tmp.File("a"), XmlFile(body));
+  Document doc(Item("a"));
+  EXPECT_EQ(doc.root->GetString("after"), "2");
+  doc.Save();
+  EXPECT_FALSE(doc.error);
+  Document again(Item("a"));
+  EXPECT_EQ(again.root->GetString("after"), "2");
+}
+
 TEST_F(DocumentTest, CleanupOfAnXmlDocumentDeletesNothing) {
   WriteFile(tmp.File("a"), XmlFile({}));
   Document doc(Item("a"));
