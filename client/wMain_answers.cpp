@@ -65,7 +65,7 @@ void wMain::EnterFreeText() {
 }
 
 bool wMain::EditField1_KeyDown(const fw::String& key) {
-  if (key == fw::Chr(13) || key == fw::Chr(3)) {
+  if (fw::TextEquals(key, fw::Chr(13)) || fw::TextEquals(key, fw::Chr(3))) {
     EnterFreeText();
     return true;
   }
