@@ -38,7 +38,10 @@ bool plistDict::TypeOK(const fw::String& key) {
 }
 
 fw::String plistDict::MakeTwo(std::int32_t number) {
-  return number >= 10 ? fw::Str(number) : "0" + fw::Str(number);
+  if (number >= 10) return fw::Str(number);
+  fw::String two = "0";  // appended, not "0" + text: g++ 12 -O3 warns falsely
+  two += fw::Str(number);
+  return two;
 }
 
 fw::String plistDict::DateText(const fw::Date& date) {
