@@ -20,11 +20,16 @@
 // - References returned by Value, Find and Key stay valid until the next call
 //   that changes the dictionary (SetValue of a new key, Remove, Clear) or the
 //   next Key(i) after a removal.
+// - V must be default-constructible and movable.
+// - An empty dictionary holds no heap memory; a new key costs no allocation
+//   of its own (beyond what its key and value texts need), storage grows
+//   geometrically.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <optional>
+#include <memory>
 #include <stdexcept>
 #include <string_view>
 #include <utility>
@@ -57,6 +62,29 @@ template <typename V>
 class Dictionary {
  public:
   Dictionary() = default;
+  Dictionary(const Dictionary& other)
+      : slots_(other.slots_),
+        table_(CopyTable(other)),
+        tableSize_(other.tableSize_),
+        lowMask_(other.lowMask_),
+        count_(other.count_),
+        holes_(other.holes_) {}
+  Dictionary(Dictionary&& other) noexcept { Swap(other); }
+  Dictionary& operator=(const Dictionary& other) {
+    if (this != &other) {
+      Dictionary copy(other);
+      Swap(copy);
+    }
+    return *this;
+  }
+  Dictionary& operator=(Dictionary&& other) noexcept {
+    if (this != &other) {
+      Dictionary moved(std::move(other));
+      Swap(moved);
+    }
+    return *this;
+  }
+  ~Dictionary() = default;
 
   // Number of keys present.
   std::int32_t Count() const noexcept { return static_cast<std::int32_t>(count_); }
@@ -79,11 +107,11 @@ class Dictionary {
   // Pointer to the value under key, or nullptr when the key is missing.
   const V* Find(std::string_view key) const {
     const std::size_t pos = FindPos(key, HashOf(key));
-    return pos == kNone ? nullptr : &*slots_[SlotOf(table_[pos])].value;
+    return pos == kNone ? nullptr : &slots_[SlotOf(table_[pos])].value;
   }
   V* Find(std::string_view key) {
     const std::size_t pos = FindPos(key, HashOf(key));
-    return pos == kNone ? nullptr : &*slots_[SlotOf(table_[pos])].value;
+    return pos == kNone ? nullptr : &slots_[SlotOf(table_[pos])].value;
   }
 
   // Stores value under key: a new key joins the end of the order, a present
@@ -95,8 +123,8 @@ class Dictionary {
       slots_[SlotOf(table_[pos])].value = std::move(value);
       return;
     }
-    if ((count_ + 1) * 2 > table_.size()) Rehash(TableSizeFor(count_ + 1));
-    slots_.push_back(Slot{String(key), std::move(value), hash});
+    if ((std::size_t{count_} + 1) * 2 > tableSize_) Rehash(TableSizeFor(std::size_t{count_} + 1));
+    slots_.push_back(Slot{String(key), std::move(value), hash, true});
     Place(hash, slots_.size() - 1);
     ++count_;
   }
@@ -113,8 +141,10 @@ class Dictionary {
       DropTrailingHoles();
       return;
     }
-    slots_[slot].value.reset();
-    String().swap(slots_[slot].key);
+    Slot& hole = slots_[slot];
+    hole.value = V();
+    String().swap(hole.key);
+    hole.live = false;
     ++holes_;
     if (holes_ > count_) Compact();  // bounds the memory held by holes
   }
@@ -136,65 +166,87 @@ class Dictionary {
 
   void Clear() noexcept {
     slots_.clear();
-    table_.clear();
+    table_.reset();
+    tableSize_ = 0;
+    lowMask_ = 0;
     count_ = 0;
     holes_ = 0;
   }
 
  private:
-  // Entries in insertion order; a removed entry leaves a hole (no value)
-  // until the next compaction.
+  // Entries in insertion order; a removed entry leaves a hole (not live, key
+  // and value emptied) until the next compaction.
   struct Slot {
     String key;
-    std::optional<V> value;
+    V value;
     std::uint32_t hash;
+    bool live;
   };
 
-  // The index is an open-addressing table with linear probing. An entry is
-  // 0 when free, else (hash << 32) | (slot + 1); the hash in the entry picks
-  // its home position and screens key comparisons.
+  // The index is an open-addressing table of 32-bit entries with linear
+  // probing, tableSize_ a power of two. An entry is 0 when free; else its
+  // bits under lowMask_ hold slot + 1 and the bits above hold those bits of
+  // the key's hash, which screen key comparisons without touching the slot.
+  // lowMask_ covers one bit more than a table position, so every slot number
+  // fits: slots (live and holes) never exceed twice the keys plus one, and
+  // the table has at least twice as many positions as keys.
   static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
   static std::uint32_t HashOf(std::string_view key) noexcept {
     const std::uint64_t h = detail::HashText(key);
     return static_cast<std::uint32_t>(h ^ (h >> 32));
   }
-  static std::size_t SlotOf(std::uint64_t entry) noexcept {
-    return static_cast<std::size_t>((entry & 0xFFFFFFFFu) - 1);
-  }
-  static std::uint32_t HashIn(std::uint64_t entry) noexcept {
-    return static_cast<std::uint32_t>(entry >> 32);
+  std::size_t SlotOf(std::uint32_t entry) const noexcept {
+    return static_cast<std::size_t>(entry & lowMask_) - 1;
   }
   static std::size_t TableSizeFor(std::size_t n) {
     std::size_t size = 16;
     while (size < n * 2) size *= 2;
     return size;
   }
+  static std::unique_ptr<std::uint32_t[]> CopyTable(const Dictionary& other) {
+    if (other.tableSize_ == 0) return nullptr;
+    auto table = std::make_unique_for_overwrite<std::uint32_t[]>(other.tableSize_);
+    std::copy_n(other.table_.get(), other.tableSize_, table.get());
+    return table;
+  }
+
+  void Swap(Dictionary& other) noexcept {
+    slots_.swap(other.slots_);
+    table_.swap(other.table_);
+    std::swap(tableSize_, other.tableSize_);
+    std::swap(lowMask_, other.lowMask_);
+    std::swap(count_, other.count_);
+    std::swap(holes_, other.holes_);
+  }
 
   std::size_t FindPos(std::string_view key, std::uint32_t hash) const {
-    if (table_.empty()) return kNone;
-    const std::size_t mask = table_.size() - 1;
+    if (tableSize_ == 0) return kNone;
+    const std::size_t mask = tableSize_ - 1;
+    const std::uint32_t tag = hash & ~lowMask_;
     for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-      const std::uint64_t e = table_[i];
+      const std::uint32_t e = table_[i];
       if (e == 0) return kNone;
-      if (HashIn(e) == hash && TextEquals(slots_[SlotOf(e)].key, key)) return i;
+      if ((e & ~lowMask_) != tag) continue;
+      const Slot& s = slots_[SlotOf(e)];
+      if (s.hash == hash && TextEquals(s.key, key)) return i;
     }
   }
 
   void Place(std::uint32_t hash, std::size_t slot) const {
-    const std::size_t mask = table_.size() - 1;
+    const std::size_t mask = tableSize_ - 1;
     std::size_t i = hash & mask;
     while (table_[i] != 0) i = (i + 1) & mask;
-    table_[i] = (std::uint64_t{hash} << 32) | (slot + 1);
+    table_[i] = (hash & ~lowMask_) | static_cast<std::uint32_t>(slot + 1);
   }
 
   // Frees table position i and shifts later entries of its probe run back,
   // so that no lookup stops early.
   void EraseAt(std::size_t i) {
-    const std::size_t mask = table_.size() - 1;
+    const std::size_t mask = tableSize_ - 1;
     table_[i] = 0;
     for (std::size_t j = (i + 1) & mask; table_[j] != 0; j = (j + 1) & mask) {
-      const std::size_t home = HashIn(table_[j]) & mask;
+      const std::size_t home = slots_[SlotOf(table_[j])].hash & mask;
       // The entry at j may move to i when its home is not in (i, j].
       const bool stays = (i <= j) ? (home > i && home <= j) : (home > i || home <= j);
       if (stays) continue;
@@ -205,13 +257,16 @@ class Dictionary {
   }
 
   void Rehash(std::size_t size) const {
-    table_.assign(size, 0);
+    table_ = std::make_unique<std::uint32_t[]>(size);  // zeroed: every entry free
+    tableSize_ = size;
+    const std::uint64_t low = std::uint64_t{size} * 2 - 1;
+    lowMask_ = low > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<std::uint32_t>(low);
     for (std::size_t s = 0; s < slots_.size(); ++s)
-      if (slots_[s].value.has_value()) Place(slots_[s].hash, s);
+      if (slots_[s].live) Place(slots_[s].hash, s);
   }
 
   void DropTrailingHoles() const {
-    while (!slots_.empty() && !slots_.back().value.has_value()) {
+    while (!slots_.empty() && !slots_.back().live) {
       slots_.pop_back();
       --holes_;
     }
@@ -222,7 +277,7 @@ class Dictionary {
   void Compact() const {
     std::size_t out = 0;
     for (std::size_t in = 0; in < slots_.size(); ++in) {
-      if (!slots_[in].value.has_value()) continue;
+      if (!slots_[in].live) continue;
       if (out != in) slots_[out] = std::move(slots_[in]);
       ++out;
     }
@@ -234,9 +289,11 @@ class Dictionary {
   // Compaction after removals does not change what the dictionary holds, so
   // it may run from the const Key(i).
   mutable std::vector<Slot> slots_;
-  mutable std::vector<std::uint64_t> table_;
-  std::size_t count_ = 0;
-  mutable std::size_t holes_ = 0;
+  mutable std::unique_ptr<std::uint32_t[]> table_;
+  mutable std::size_t tableSize_ = 0;
+  mutable std::uint32_t lowMask_ = 0;
+  std::uint32_t count_ = 0;
+  mutable std::uint32_t holes_ = 0;
 };
 
 }  // namespace fw
