@@ -87,10 +87,33 @@ class plistDict {
   fw::Dictionary<fw::String> types;
 
  protected:
+  // A read-only view of one of the child lists: size(), empty(), [i],
+  // begin()/end(), or the whole list as a const std::vector. A node that has
+  // never had a child shows a list of one placeholder and holds no storage
+  // for it.
+  template <typename T>
+  class ChildListView {
+   public:
+    using value_type = T;
+    std::size_t size() const noexcept { return list_->size(); }
+    bool empty() const noexcept { return list_->empty(); }
+    const T& operator[](std::size_t i) const { return (*list_)[i]; }
+    auto begin() const noexcept { return list_->begin(); }
+    auto end() const noexcept { return list_->end(); }
+    operator const std::vector<T>&() const noexcept { return *list_; }
+
+   private:
+    friend class plistDict;
+    explicit ChildListView(const std::vector<T>* list) noexcept : list_(list) {}
+    ChildListView(const ChildListView&) = delete;
+    ChildListView& operator=(const ChildListView&) = delete;
+    const std::vector<T>* list_;
+  };
+
   // Child nodes of the "dict" and "array" entries at positions 1..n; position
   // 0 is a placeholder (null). Read-only here: change the child list only
   // through the child-list helpers below, which keep the lookup index in step.
-  const std::vector<std::unique_ptr<plistDict>>& children = childNodes_;
+  ChildListView<std::unique_ptr<plistDict>> children;
 
  public:
   // The node's own key in its parent level; "root" for a document's root.
@@ -99,7 +122,7 @@ class plistDict {
  protected:
   // Key of each child node, position for position with `children`; position
   // 0 holds "". Read-only, like `children`.
-  const std::vector<fw::String>& childrenNames = childKeys_;
+  ChildListView<fw::String> childrenNames;
 
  public:
   // Index of the element most recently appended to this array level; -1 when
@@ -409,17 +432,29 @@ class plistDict {
   struct ChildKeyEntry {
     plistDict* first = nullptr;  // the child at the lowest position under the key
     std::uint64_t firstSeq = 0;
-    std::vector<std::uint64_t> laterSeqs;  // further positions under the key, ascending
+    // Further positions under the key, ascending; none (no storage) unless a
+    // key repeats.
+    std::unique_ptr<std::vector<std::uint64_t>> laterSeqs;
   };
   std::int32_t PositionOfSeq(std::uint64_t seq) const;
   void ListChild(const fw::String& key, std::uint64_t seq, plistDict* node);
   void UnlistChild(const fw::String& key, std::uint64_t seq);
+  // The child at the lowest position under key, or nullptr.
+  plistDict* FirstChild(const fw::String& key) const;
+  // AddChild / AddArray: the new level, or nullptr (error recorded) when the
+  // key is taken.
+  plistDict* AddLevel(const fw::String& key, bool arrayFlag);
 
   // Storage behind `children` / `childrenNames`, and the lookup index from a
-  // key to the positions that carry it.
-  std::vector<std::unique_ptr<plistDict>> childNodes_;
-  std::vector<fw::String> childKeys_;
-  std::vector<std::uint64_t> childSeq_;
-  fw::Dictionary<ChildKeyEntry> childIndex_;
-  std::uint64_t nextSeq_ = 1;
+  // key to the positions that carry it. Made when the first child is added,
+  // so that a node without children is one allocation.
+  struct ChildStore {
+    std::vector<std::unique_ptr<plistDict>> nodes;
+    std::vector<fw::String> keys;
+    std::vector<std::uint64_t> seqs;
+    fw::Dictionary<ChildKeyEntry> index;
+    std::uint64_t nextSeq = 1;
+  };
+  ChildStore& Kids();
+  std::unique_ptr<ChildStore> kids_;
 };

@@ -15,36 +15,25 @@ bool IsLevelType(const fw::String& typeName) { return typeName == "dict" || type
 // ---- Named children -----------------------------------------------------------
 
 plistDict* plistDict::child(const fw::String& key) {
-  const ChildKeyEntry* e = childIndex_.Find(key);
-  if (e == nullptr) {
-    AddChild(key);
-    e = childIndex_.Find(key);  // still none when the key holds a leaf
-  }
-  return e == nullptr ? nullptr : e->first;
+  if (plistDict* found = FirstChild(key)) return found;
+  return AddLevel(key, false);  // nullptr when the key holds a leaf
 }
 
-void plistDict::AddChild(const fw::String& key) {
+plistDict* plistDict::AddLevel(const fw::String& key, bool arrayFlag) {
   SetError(false, "");
   if (types.HasKey(key)) {
-    SetError(true, "Child exists: " + key + " already exists");
-    return;
+    SetError(true, (arrayFlag ? "Array exists: " : "Child exists: ") + key + " already exists");
+    return nullptr;
   }
-  types.SetValue(key, "dict");
-  AppendChildNode(key, MakeChildNode(false, key));
+  types.SetValue(key, arrayFlag ? "array" : "dict");
+  plistDict* node = AppendChildNode(key, MakeChildNode(arrayFlag, key));
   searched.SetValue(key, false);
+  return node;
 }
 
-bool plistDict::AddArray(const fw::String& key) {
-  SetError(false, "");
-  if (types.HasKey(key)) {
-    SetError(true, "Array exists: " + key + " already exists");
-    return false;
-  }
-  types.SetValue(key, "array");
-  AppendChildNode(key, MakeChildNode(true, key));
-  searched.SetValue(key, false);
-  return true;
-}
+void plistDict::AddChild(const fw::String& key) { AddLevel(key, false); }
+
+bool plistDict::AddArray(const fw::String& key) { return AddLevel(key, true) != nullptr; }
 
 // ---- Appending to an array level ---------------------------------------------
 
@@ -148,7 +137,7 @@ void plistDict::RemoveByIndex(std::int32_t n) {
     values.Remove(to);
     if (const std::int32_t p = ChildPosition(from); p != 0) {
       RenameChildAt(p, to);
-      plistDict* node = childNodes_[static_cast<std::size_t>(p)].get();
+      plistDict* node = kids_->nodes[static_cast<std::size_t>(p)].get();
       if (node->name == from) node->name = to;
     }
   }
