@@ -22,14 +22,16 @@
 //   next Key(i) after a removal.
 // - V must be default-constructible and movable.
 // - An empty dictionary holds no heap memory; a new key costs no allocation
-//   of its own (beyond what its key and value texts need), storage grows
-//   geometrically.
+//   of its own (beyond what its key and value texts need): storage grows
+//   geometrically and never copies the entries it already holds.
 #pragma once
 
 #include <algorithm>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <stdexcept>
 #include <string_view>
 #include <utility>
@@ -42,6 +44,115 @@ namespace fw {
 namespace detail {
 // Keyed hash of a text's bytes; the key is random per process.
 std::uint64_t HashText(std::string_view text) noexcept;
+
+// A sequence of elements, each with a 32-bit tag (a key's hash) kept apart
+// from it, so that a pass over the tags reads 4 bytes per element. It grows
+// by adding pages of doubling size (8, 16, 32, ... elements, each page its
+// elements followed by their tags), never moves an element while it grows,
+// and holds no memory while it has never held an element.
+template <typename T>
+class TaggedPages {
+ public:
+  TaggedPages() = default;
+  TaggedPages(const TaggedPages& other) {
+    try {
+      for (std::size_t i = 0; i < other.size_; ++i) push_back(T(other[i]), other.Tag(i));
+    } catch (...) {
+      Release();
+      throw;
+    }
+  }
+  TaggedPages& operator=(const TaggedPages&) = delete;
+  ~TaggedPages() { Release(); }
+
+  std::size_t size() const noexcept { return size_; }
+  bool empty() const noexcept { return size_ == 0; }
+  T& operator[](std::size_t i) const noexcept {
+    const Place p = Locate(i);
+    return Elements(p.page)[p.offset];
+  }
+  std::uint32_t& Tag(std::size_t i) const noexcept {
+    const Place p = Locate(i);
+    return Tags(p.page)[p.offset];
+  }
+
+  void push_back(T&& value, std::uint32_t tag) {
+    const Place p = Locate(size_);
+    if (p.page == pageCount_) AddPage();
+    std::construct_at(Elements(p.page) + p.offset, std::move(value));
+    Tags(p.page)[p.offset] = tag;
+    ++size_;
+  }
+  void pop_back() noexcept {
+    std::destroy_at(&(*this)[size_ - 1]);
+    --size_;
+  }
+  // Keeps the first n elements (n <= size()); the pages stay for reuse.
+  void truncate(std::size_t n) noexcept {
+    while (size_ > n) pop_back();
+  }
+  void clear() noexcept { truncate(0); }
+  void swap(TaggedPages& other) noexcept {
+    std::swap(pages_, other.pages_);
+    std::swap(pageCount_, other.pageCount_);
+    std::swap(size_, other.size_);
+  }
+
+ private:
+  static constexpr std::size_t kFirstBits = 3;
+  static constexpr std::size_t kFirst = std::size_t{1} << kFirstBits;
+  static constexpr std::size_t kAlign = alignof(T) > alignof(std::uint32_t)
+                                            ? alignof(T)
+                                            : alignof(std::uint32_t);
+  struct Place {
+    std::size_t page, offset;
+  };
+
+  static std::size_t PageSize(std::size_t page) noexcept { return kFirst << page; }
+  static std::size_t PageBytes(std::size_t page) noexcept {
+    return PageSize(page) * (sizeof(T) + sizeof(std::uint32_t));
+  }
+  static Place Locate(std::size_t i) noexcept {
+    const std::size_t j = i + kFirst;
+    const std::size_t page = static_cast<std::size_t>(std::bit_width(j)) - 1 - kFirstBits;
+    return {page, j - (kFirst << page)};
+  }
+  T* Elements(std::size_t page) const noexcept { return static_cast<T*>(pages_[page]); }
+  std::uint32_t* Tags(std::size_t page) const noexcept {
+    return reinterpret_cast<std::uint32_t*>(static_cast<unsigned char*>(pages_[page]) +
+                                            PageSize(page) * sizeof(T));
+  }
+
+  void AddPage() {
+    void* page = ::operator new (PageBytes(pageCount_), std::align_val_t{kAlign});
+    void** grown;
+    try {
+      grown = new void*[pageCount_ + 1];
+    } catch (...) {
+      ::operator delete (page, std::align_val_t{kAlign});
+      throw;
+    }
+    std::copy_n(pages_, pageCount_, grown);
+    grown[pageCount_] = page;
+    delete[] pages_;
+    pages_ = grown;
+    ++pageCount_;
+  }
+
+  void Release() noexcept {
+    clear();
+    for (std::size_t p = 0; p < pageCount_; ++p)
+      ::operator delete (pages_[p], std::align_val_t{kAlign});
+    delete[] pages_;
+    pages_ = nullptr;
+    pageCount_ = 0;
+  }
+
+  void** pages_ = nullptr;
+  std::uint32_t pageCount_ = 0;
+  std::uint32_t size_ = 0;
+};
+
 }  // namespace detail
 
 // Thrown by Dictionary::Value for a key the dictionary does not have.
@@ -65,10 +176,10 @@ class Dictionary {
   Dictionary(const Dictionary& other)
       : slots_(other.slots_),
         table_(CopyTable(other)),
-        tableSize_(other.tableSize_),
         lowMask_(other.lowMask_),
         count_(other.count_),
-        holes_(other.holes_) {}
+        holes_(other.holes_),
+        tableSize_(other.tableSize_) {}
   Dictionary(Dictionary&& other) noexcept { Swap(other); }
   Dictionary& operator=(const Dictionary& other) {
     if (this != &other) {
@@ -123,8 +234,15 @@ class Dictionary {
       slots_[SlotOf(table_[pos])].value = std::move(value);
       return;
     }
-    if ((std::size_t{count_} + 1) * 2 > tableSize_) Rehash(TableSizeFor(std::size_t{count_} + 1));
-    slots_.push_back(Slot{String(key), std::move(value), hash, true});
+    const std::size_t keys = std::size_t{count_} + 1;
+    if (keys * 2 > tableSize_) {
+      if (holes_ != 0) {
+        Compact(keys);
+      } else {
+        Rehash(TableSizeFor(keys));
+      }
+    }
+    slots_.push_back(Slot{String(key), std::move(value)}, hash);
     Place(hash, slots_.size() - 1);
     ++count_;
   }
@@ -137,22 +255,21 @@ class Dictionary {
     EraseAt(pos);
     --count_;
     if (slot + 1 == slots_.size()) {
-      slots_.pop_back();
+      PopSlot();
       DropTrailingHoles();
       return;
     }
     Slot& hole = slots_[slot];
     hole.value = V();
     String().swap(hole.key);
-    hole.live = false;
     ++holes_;
-    if (holes_ > count_) Compact();  // bounds the memory held by holes
+    if (holes_ > count_) Compact(count_);  // bounds the memory held by holes
   }
 
   // The key at position i of the enumeration order, 0-based.
   const String& Key(std::int32_t i) const {
     if (i < 0 || i >= Count()) throw OutOfBoundsException(i);
-    if (holes_ != 0) Compact();
+    if (holes_ != 0) Compact(count_);
     return slots_[static_cast<std::size_t>(i)].key;
   }
 
@@ -174,13 +291,13 @@ class Dictionary {
   }
 
  private:
-  // Entries in insertion order; a removed entry leaves a hole (not live, key
-  // and value emptied) until the next compaction.
+  // Entries in insertion order, each tagged with its key's hash (what
+  // rebuilding the index reads, so it touches 4 bytes per key). A removed
+  // entry leaves a hole (key and value emptied, no index entry) until the
+  // next compaction; a slot is live exactly when an index entry names it.
   struct Slot {
     String key;
     V value;
-    std::uint32_t hash;
-    bool live;
   };
 
   // The index is an open-addressing table of 32-bit entries with linear
@@ -227,9 +344,17 @@ class Dictionary {
     for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
       const std::uint32_t e = table_[i];
       if (e == 0) return kNone;
-      if ((e & ~lowMask_) != tag) continue;
-      const Slot& s = slots_[SlotOf(e)];
-      if (s.hash == hash && TextEquals(s.key, key)) return i;
+      if ((e & ~lowMask_) == tag && TextEquals(slots_[SlotOf(e)].key, key)) return i;
+    }
+  }
+
+  // Whether an index entry names slot, that is, whether it is live.
+  bool IsListed(std::size_t slot) const {
+    const std::size_t mask = tableSize_ - 1;
+    for (std::size_t i = slots_.Tag(slot) & mask;; i = (i + 1) & mask) {
+      const std::uint32_t e = table_[i];
+      if (e == 0) return false;
+      if (SlotOf(e) == slot) return true;
     }
   }
 
@@ -246,7 +371,7 @@ class Dictionary {
     const std::size_t mask = tableSize_ - 1;
     table_[i] = 0;
     for (std::size_t j = (i + 1) & mask; table_[j] != 0; j = (j + 1) & mask) {
-      const std::size_t home = slots_[SlotOf(table_[j])].hash & mask;
+      const std::size_t home = slots_.Tag(SlotOf(table_[j])) & mask;
       // The entry at j may move to i when its home is not in (i, j].
       const bool stays = (i <= j) ? (home > i && home <= j) : (home > i || home <= j);
       if (stays) continue;
@@ -256,44 +381,52 @@ class Dictionary {
     }
   }
 
+  // Rebuilds the index at the given size; every slot must be live.
   void Rehash(std::size_t size) const {
     table_ = std::make_unique<std::uint32_t[]>(size);  // zeroed: every entry free
     tableSize_ = size;
     const std::uint64_t low = std::uint64_t{size} * 2 - 1;
     lowMask_ = low > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<std::uint32_t>(low);
-    for (std::size_t s = 0; s < slots_.size(); ++s)
-      if (slots_[s].live) Place(slots_[s].hash, s);
+    for (std::size_t s = 0; s < slots_.size(); ++s) Place(slots_.Tag(s), s);
   }
 
+  void PopSlot() const noexcept { slots_.pop_back(); }
+
   void DropTrailingHoles() const {
-    while (!slots_.empty() && !slots_.back().live) {
-      slots_.pop_back();
+    while (holes_ != 0 && !slots_.empty() && !IsListed(slots_.size() - 1)) {
+      PopSlot();
       --holes_;
     }
   }
 
   // Closes the holes left by removals, keeping the order of the live slots,
-  // and rebuilds the index for the new slot numbers.
-  void Compact() const {
+  // and rebuilds the index for the new slot numbers, sized for keys keys.
+  void Compact(std::size_t keys) const {
+    std::vector<bool> live(slots_.size(), false);
+    for (std::size_t i = 0; i < tableSize_; ++i)
+      if (table_[i] != 0) live[SlotOf(table_[i])] = true;
     std::size_t out = 0;
     for (std::size_t in = 0; in < slots_.size(); ++in) {
-      if (!slots_[in].live) continue;
-      if (out != in) slots_[out] = std::move(slots_[in]);
+      if (!live[in]) continue;
+      if (out != in) {
+        slots_[out] = std::move(slots_[in]);
+        slots_.Tag(out) = slots_.Tag(in);
+      }
       ++out;
     }
-    slots_.erase(slots_.begin() + static_cast<std::ptrdiff_t>(out), slots_.end());
+    slots_.truncate(out);
     holes_ = 0;
-    Rehash(TableSizeFor(count_));
+    Rehash(TableSizeFor(keys));
   }
 
   // Compaction after removals does not change what the dictionary holds, so
   // it may run from the const Key(i).
-  mutable std::vector<Slot> slots_;
+  mutable detail::TaggedPages<Slot> slots_;
   mutable std::unique_ptr<std::uint32_t[]> table_;
-  mutable std::size_t tableSize_ = 0;
   mutable std::uint32_t lowMask_ = 0;
   std::uint32_t count_ = 0;
   mutable std::uint32_t holes_ = 0;
+  mutable std::size_t tableSize_ = 0;
 };
 
 }  // namespace fw
