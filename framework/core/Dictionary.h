@@ -277,8 +277,8 @@ class Dictionary {
   // Key(i)), 0-based; same bounds, cost and exception as Key(i).
   const V& ValueAt(std::int32_t i) const {
     if (i < 0 || i >= Count()) throw OutOfBoundsException(i);
-    if (holes_ != 0) Compact();
-    return *slots_[static_cast<std::size_t>(i)].value;
+    if (holes_ != 0) Compact(count_);
+    return slots_[static_cast<std::size_t>(i)].value;
   }
 
   void Clear() noexcept {
