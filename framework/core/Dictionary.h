@@ -235,7 +235,7 @@ class Dictionary {
       return;
     }
     const std::size_t keys = std::size_t{count_} + 1;
-    if (keys * 2 > tableSize_) {
+    if (keys * 5 > tableSize_ * 4) {
       if (holes_ != 0) {
         Compact(keys);
       } else {
@@ -304,9 +304,12 @@ class Dictionary {
   // probing, tableSize_ a power of two. An entry is 0 when free; else its
   // bits under lowMask_ hold slot + 1 and the bits above hold those bits of
   // the key's hash, which screen key comparisons without touching the slot.
-  // lowMask_ covers one bit more than a table position, so every slot number
-  // fits: slots (live and holes) never exceed twice the keys plus one, and
-  // the table has at least twice as many positions as keys.
+  // The table is at most four fifths full: with the tags, a probe run reads
+  // a line or two of the table and no slot but the one sought, so a fuller,
+  // smaller table (more of it in cache) is the better trade. lowMask_ covers
+  // one bit more than a table position, so every slot number fits: slots
+  // (live and holes) never exceed twice the keys plus one, and the table has
+  // at least 5/4 as many positions as keys.
   static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
   static std::uint32_t HashOf(std::string_view key) noexcept {
@@ -318,7 +321,7 @@ class Dictionary {
   }
   static std::size_t TableSizeFor(std::size_t n) {
     std::size_t size = 16;
-    while (size < n * 2) size *= 2;
+    while (size * 4 < n * 5) size *= 2;
     return size;
   }
   static std::unique_ptr<std::uint32_t[]> CopyTable(const Dictionary& other) {
