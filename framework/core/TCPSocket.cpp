@@ -149,8 +149,12 @@ void ConfigureSocket(int fd) {
   SetOption(fd, IPPROTO_TCP, TCP_KEEPIDLE, 10);
   SetOption(fd, IPPROTO_TCP, TCP_KEEPINTVL, 3);
   SetOption(fd, IPPROTO_TCP, TCP_KEEPCNT, 3);
-  SetOption(fd, IPPROTO_TCP, TCP_USER_TIMEOUT, 20000);
 }
+
+// The bound on data the peer leaves unanswered. Set only once connected:
+// before, it would also cut the connect short, ahead of the caller's own
+// wait.
+void BoundUnansweredData(int fd) { SetOption(fd, IPPROTO_TCP, TCP_USER_TIMEOUT, 20000); }
 
 }  // namespace
 
@@ -184,6 +188,7 @@ struct TCPSocket::Impl {
       } while (r != 0 && errno == EINTR);
       if (r == 0) {
         state = State::Connected;
+        BoundUnansweredData(fd);
         return kNoError;
       }
       if (errno == EINPROGRESS) {
@@ -206,6 +211,7 @@ struct TCPSocket::Impl {
     if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len) != 0) err = errno;
     if (err == 0 && (p.revents & POLLOUT) != 0 && (p.revents & (POLLERR | POLLHUP)) == 0) {
       state = State::Connected;
+      BoundUnansweredData(fd);
       return kNoError;
     }
     CloseDescriptor();

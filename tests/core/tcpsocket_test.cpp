@@ -1,9 +1,15 @@
 #include "framework/core/TCPSocket.h"
 
+#include <dirent.h>
 #include <gtest/gtest.h>
+#include <netinet/tcp.h>
+#include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <memory>
+#include <set>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -139,6 +145,54 @@ TEST_F(SocketTest, ListenerThatNeverAcceptsNeverCompletes) {
   EXPECT_EQ(errors_, 0);
   socket_.Close();
   EXPECT_EQ(errors_, 0);
+}
+
+// The socket descriptors this process holds.
+std::set<int> SocketDescriptors() {
+  std::set<int> fds;
+  DIR* dir = opendir("/proc/self/fd");
+  if (!dir) return fds;
+  while (dirent* entry = readdir(dir)) {
+    const int fd = std::atoi(entry->d_name);
+    struct stat st;
+    if (fd > 2 && fstat(fd, &st) == 0 && S_ISSOCK(st.st_mode)) fds.insert(fd);
+  }
+  closedir(dir);
+  return fds;
+}
+
+int UserTimeout(int fd) {
+  int value = -1;
+  socklen_t len = sizeof value;
+  getsockopt(fd, IPPROTO_TCP, TCP_USER_TIMEOUT, &value, &len);
+  return value;
+}
+
+// The bound on unanswered data (TCP_USER_TIMEOUT, 20 s) was set before
+// connecting, so the system gave up a connect after 20 s, before the
+// client's own 30-second wait: it is set once the connection stands.
+TEST_F(SocketTest, UnansweredDataBoundAppliesOnlyOnceConnected) {
+  LoopbackListener full(0);
+  ASSERT_TRUE(full.FillAcceptQueue());
+  const std::set<int> before = SocketDescriptors();
+  ConnectTo("127.0.0.1", full.Port());
+  socket_.Poll();
+  std::vector<int> added;
+  for (int fd : SocketDescriptors())
+    if (!before.count(fd)) added.push_back(fd);
+  ASSERT_EQ(added.size(), 1u);  // the socket's own, still connecting
+  EXPECT_FALSE(socket_.IsConnected());
+  EXPECT_EQ(UserTimeout(added[0]), 0);
+  socket_.Close();
+
+  const std::set<int> idle = SocketDescriptors();
+  ConnectTo("127.0.0.1", listener_.Port());
+  ASSERT_TRUE(PollUntil([&] { return socket_.IsConnected(); }));
+  added.clear();
+  for (int fd : SocketDescriptors())
+    if (!idle.count(fd)) added.push_back(fd);
+  ASSERT_EQ(added.size(), 1u);
+  EXPECT_EQ(UserTimeout(added[0]), 20000);
 }
 
 struct BadTarget {
