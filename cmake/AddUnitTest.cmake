@@ -14,6 +14,11 @@ function(add_unit_test)
   if(T_GUI)
     list(APPEND env "QT_QPA_PLATFORM=offscreen")
   endif()
+  if(TOBRIK_SANITIZE)
+    # Leaks inside system libraries are suppressed however ctest is started;
+    # the variable also reaches the programs a test starts.
+    list(APPEND env "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0")
+  endif()
   set_tests_properties(${T_NAME} PROPERTIES ENVIRONMENT "${env}" TIMEOUT 300)
 endfunction()
 
