@@ -24,6 +24,13 @@ const char* const kNewHeaders[] = {
     kRootLine,
 };
 
+// Whether every line from position `first` on is empty.
+bool HoldsNoText(const std::vector<fw::String>& lines, std::size_t first) {
+  for (std::size_t i = first; i < lines.size(); ++i)
+    if (!lines[i].empty()) return false;
+  return true;
+}
+
 bool BeginsWithBplist(const fw::String& line) { return line.compare(0, 6, "bplist") == 0; }
 
 // True when the file at item begins with the binary form's "bplist" mark.
@@ -62,8 +69,12 @@ void plist::Load(const fw::FolderItem& file, const fw::FolderItem& fallback) {
   }
   error = true;
   errorMessage = source.AbsolutePath() + " does not exist";
-  for (const char* line : kNewHeaders) headers.emplace_back(line);
+  UseNewHeaders();
   root->Load(nullptr, "root", false, nullptr, this, false);
+}
+
+void plist::UseNewHeaders() {
+  for (const char* line : kNewHeaders) headers.emplace_back(line);
 }
 
 void plist::LoadSource(const fw::FolderItem& source) {
@@ -78,11 +89,21 @@ void plist::LoadSource(const fw::FolderItem& source) {
     in = source.OpenAsTextFile();
   }
   if (!in) return NotAPlist();
+  const std::size_t firstHeader = headers.size();
   while (!in->Eof() && line != kRootLine) {
     line = in->ReadLine();
     headers.push_back(line);
   }
-  if (line != kRootLine) return NotAPlist();
+  if (line != kRootLine) {
+    // A text file without any text holds nothing to keep: it takes the header
+    // lines of a new document, so that its first save makes a readable file
+    // instead of entries without a header that no later load accepts.
+    if (!isBinary && HoldsNoText(headers, firstHeader)) {
+      headers.resize(firstHeader);
+      UseNewHeaders();
+    }
+    return NotAPlist();
+  }
   root->Load(in.get(), "root", false, nullptr, this, true);
 }
 

@@ -28,6 +28,9 @@
 //   and Save writes them back byte for byte, then the tree (one element per
 //   line, see plistDict::Write), then "</dict>" and "</plist>". A missing
 //   file gives an empty root and the four header lines of a new document.
+//   A text file with no text in it (empty, or empty lines only) ends in "Not
+//   a plist file" but takes the four header lines of a new document too, so
+//   that saving it makes a file the next load reads.
 // - A binary file (first line beginning with "bplist") is read through a copy
 //   named "<name> temp" in its folder, converted by running exactly
 //   "plutil -convert xml1 " + ShellPath of the copy through fw::Shell. Save
@@ -141,6 +144,8 @@ class plist {
   void LoadSource(const fw::FolderItem& source);
   std::unique_ptr<fw::TextInputStream> OpenBinarySource(const fw::FolderItem& source);
   void NotAPlist();
+  // Appends the four header lines of a new document.
+  void UseNewHeaders();
   bool WriteFile();
   bool ReplaceBinarySource();
 

@@ -102,7 +102,24 @@ const LoadCase kLoadCases[] = {
      {"hello", "\t<dict>", "<dict> "},
      "",
      ""},
-    {"empty file", {{"a.plist", ""}}, "a.plist", nullptr, true, "Not a plist file", {}, "", ""},
+    {"empty file",
+     {{"a.plist", ""}},
+     "a.plist",
+     nullptr,
+     true,
+     "Not a plist file",
+     kNewHeaders,
+     "",
+     ""},
+    {"empty lines only",
+     {{"a.plist", "\n\n"}},
+     "a.plist",
+     nullptr,
+     true,
+     "Not a plist file",
+     kNewHeaders,
+     "",
+     ""},
     {"first line is <dict>",
      {{"a.plist", "<dict>\n<key>a</key>\n<string>x</string>\n</dict>\n"}},
      "a.plist",
@@ -275,6 +292,22 @@ TEST_F(DocumentTest, NotAPlistSaveWritesEveryLineRead) {
   Document doc(Item("a"));
   doc.Save();
   EXPECT_EQ(ReadFile(tmp.File("a")), "one\ntwo\n</dict>\n</plist>\n");
+}
+
+// An empty settings file was saved as entries without any header line, which
+// every later load again took for "Not a plist file": the file grew at each
+// save and its values were never read back.
+TEST_F(DocumentTest, EmptyFileIsSavedAsAReadableDocument) {
+  WriteFile(tmp.File("a"), "");
+  {
+    Document doc(Item("a"));
+    doc.root->SetInteger("Port", 3128);
+    doc.Save();
+  }
+  Document back(Item("a"));
+  EXPECT_FALSE(back.error);
+  EXPECT_EQ(back.root->GetInteger("Port", 0), 3128);
+  EXPECT_EQ(ReadFile(tmp.File("a")), XmlFile({"\t<key>Port</key>", "\t<integer>3128</integer>"}));
 }
 
 // A load or save that succeeds leaves an earlier error as it was.
