@@ -16,7 +16,7 @@
 namespace fw {
 
 // Anything placed in a window: known by its name and, in a control array,
-// its index (-1 for a control outside a control array).
+// its index (-2147483648 for a control outside a control array).
 class IControl {
  public:
   virtual ~IControl() = default;
