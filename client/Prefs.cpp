@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "framework/core/FolderItem.h"
-#include "framework/core/SpecialFolder.h"
+#include "framework/core/UserFolders.h"
 #include "framework/core/Text.h"
 #include "framework/core/TextInputStream.h"
 

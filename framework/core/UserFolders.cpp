@@ -1,4 +1,4 @@
-#include "framework/core/SpecialFolder.h"
+#include "framework/core/UserFolders.h"
 
 #include <pwd.h>
 #include <unistd.h>
