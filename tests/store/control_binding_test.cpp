@@ -8,6 +8,7 @@
 #include "plist/plist.h"
 #include "plist/plistDict.h"
 #include "tests/store/support/FakeControls.h"
+#include "tests/store/support/StoreFixture.h"
 
 namespace {
 
@@ -22,14 +23,8 @@ class Binding : public ::testing::Test {
     return *root.child(key);
   }
 
-  void ExpectError(const fw::String& message) {
-    EXPECT_TRUE(doc.error);
-    EXPECT_EQ(doc.errorMessage, message);
-  }
-  void ExpectNoError() {
-    EXPECT_FALSE(doc.error) << doc.errorMessage;
-    EXPECT_EQ(doc.errorMessage, "");
-  }
+  void ExpectError(const fw::String& message) { storetest::ExpectError(doc, message); }
+  void ExpectNoError() { storetest::ExpectNoError(doc); }
   void PlantError() { root.SetError(true, "earlier"); }
 
   static std::vector<fw::String> Keys(plistDict& level) {

@@ -10,6 +10,7 @@
 #include "plist/plist.h"
 #include "plist/plistDict.h"
 #include "tests/core/support/TempFolder.h"
+#include "tests/store/support/StoreFixture.h"
 #include "tests/store/support/TreeText.h"
 #include "tests/store/support/XmlTree.h"
 
@@ -30,14 +31,8 @@ class Paths : public ::testing::Test {
     level.AddArray(key);
     return *level.child(key);
   }
-  void ExpectError(const fw::String& message) {
-    EXPECT_TRUE(doc.error);
-    EXPECT_EQ(doc.errorMessage, message);
-  }
-  void ExpectNoError() {
-    EXPECT_FALSE(doc.error) << doc.errorMessage;
-    EXPECT_EQ(doc.errorMessage, "");
-  }
+  void ExpectError(const fw::String& message) { storetest::ExpectError(doc, message); }
+  void ExpectNoError() { storetest::ExpectNoError(doc); }
 };
 
 // ---- AbsolutePath ------------------------------------------------------------------

@@ -61,6 +61,18 @@ class StoreTest : public ::testing::Test {
   }
 };
 
+// The document holds exactly this recorded error.
+inline void ExpectError(const plist& doc, const fw::String& message) {
+  EXPECT_TRUE(doc.error);
+  EXPECT_EQ(doc.errorMessage, message);
+}
+
+// The document's error state is clear.
+inline void ExpectNoError(const plist& doc) {
+  EXPECT_FALSE(doc.error) << doc.errorMessage;
+  EXPECT_EQ(doc.errorMessage, "");
+}
+
 // The walk: every key in key order through the level's own cursor.
 inline std::vector<std::string> Walk(plistDict& level) {
   std::vector<std::string> keys;
