@@ -69,6 +69,7 @@
 #include "framework/core/Dictionary.h"
 #include "framework/core/String.h"
 #include "framework/core/Variant.h"
+#include "plist/plistEntries.h"
 
 namespace fw {
 class TextInputStream;
@@ -81,10 +82,10 @@ class plistDict {
  public:
   // ---- Fields -------------------------------------------------------------
 
-  // Value text of every leaf entry, by key.
-  fw::Dictionary<fw::String> values;
   // Type name of every entry, leaf or child level; its order is the key order.
-  fw::Dictionary<fw::String> types;
+  plist_entries::TypeView types;
+  // Value text of every leaf entry, by key.
+  plist_entries::AttachedView<fw::String> values{types};
 
  protected:
   // A read-only view of one of the child lists: size(), empty(), [i],
@@ -142,7 +143,7 @@ class plistDict {
   std::int32_t currentIndex = 0;
   bool eof = false;
   // Search marks: true under a leaf key the value search has reported.
-  fw::Dictionary<bool> searched;
+  plist_entries::AttachedView<bool> searched{types};
 
  private:
   // Working text of AbsolutePath; keeps the last result.

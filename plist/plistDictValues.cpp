@@ -53,8 +53,8 @@ fw::String plistDict::DateText(const fw::Date& date) {
 
 void plistDict::StoreLeaf(const fw::String& key, const fw::String& typeName,
                           const fw::String& text) {
-  values.SetValue(key, text);
   types.SetValue(key, typeName);
+  values.SetValue(key, text);
   searched.SetValue(key, false);
 }
 

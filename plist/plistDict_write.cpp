@@ -47,7 +47,6 @@ class plistXmlWriter {
     const plistDict* node;
     fw::String tabs;
     std::int32_t next = 0;                // next key position
-    std::int32_t nextValue = 0;           // where the next leaf's text likely is
     fw::String type;                      // type of the entry in progress
     std::vector<std::int32_t> positions;  // its children still to write
     size_t nextPosition = 0;
@@ -115,15 +114,9 @@ class plistXmlWriter {
     }
   }
 
-  // The text of a leaf. The leaves of a level usually stand in `values` in
-  // the order of `types`, so the position after the last one found is tried
-  // before a lookup by key.
-  static const fw::String* LeafText(Frame& f, const fw::String& key) {
-    const auto& values = f.node->values;
-    if (f.nextValue < values.Count() && values.Key(f.nextValue) == key)
-      return &values.ValueAt(f.nextValue++);
-    const fw::String* text = values.Find(key);
-    return text;
+  // The text of a leaf; nullptr when it has none.
+  static const fw::String* LeafText(const Frame& f, const fw::String& key) {
+    return f.node->values.Find(key);
   }
 
   // The positions of the child list that stand under key, in list order.

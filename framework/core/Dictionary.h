@@ -200,7 +200,7 @@ class Dictionary {
   // Number of keys present.
   std::int32_t Count() const noexcept { return static_cast<std::int32_t>(count_); }
 
-  bool HasKey(std::string_view key) const { return FindPos(key, HashOf(key)) != kNone; }
+  bool HasKey(std::string_view key) const { return FindSlot(key) != kNone; }
 
   // The value under key; throws KeyNotFoundException when the key is missing.
   const V& Value(std::string_view key) const {
@@ -217,21 +217,26 @@ class Dictionary {
 
   // Pointer to the value under key, or nullptr when the key is missing.
   const V* Find(std::string_view key) const {
-    const std::size_t pos = FindPos(key, HashOf(key));
-    return pos == kNone ? nullptr : &slots_[SlotOf(table_[pos])].value;
+    const std::size_t slot = FindSlot(key);
+    return slot == kNone ? nullptr : &slots_[slot].value;
   }
   V* Find(std::string_view key) {
-    const std::size_t pos = FindPos(key, HashOf(key));
-    return pos == kNone ? nullptr : &slots_[SlotOf(table_[pos])].value;
+    const std::size_t slot = FindSlot(key);
+    return slot == kNone ? nullptr : &slots_[slot].value;
   }
 
   // Stores value under key: a new key joins the end of the order, a present
   // key keeps its place and gets the new value.
   void SetValue(std::string_view key, V value) {
+    if (const std::size_t near = NearSlot(key); near != kNone) {
+      slots_[near].value = std::move(value);
+      return;
+    }
     const std::uint32_t hash = HashOf(key);
     const std::size_t pos = FindPos(key, hash);
     if (pos != kNone) {
-      slots_[SlotOf(table_[pos])].value = std::move(value);
+      hint_ = static_cast<std::uint32_t>(SlotOf(table_[pos]));
+      slots_[hint_].value = std::move(value);
       return;
     }
     const std::size_t keys = std::size_t{count_} + 1;
@@ -244,6 +249,7 @@ class Dictionary {
     }
     slots_.push_back(Slot{String(key), std::move(value)}, hash);
     Place(hash, slots_.size() - 1);
+    hint_ = static_cast<std::uint32_t>(slots_.size() - 1);
     ++count_;
   }
 
@@ -338,6 +344,33 @@ class Dictionary {
     std::swap(lowMask_, other.lowMask_);
     std::swap(count_, other.count_);
     std::swap(holes_, other.holes_);
+    std::swap(hint_, other.hint_);
+  }
+
+  // The slot of the last key found or stored, or the one after it, when it
+  // holds key: keys are often looked up again at once, or in their order
+  // (a walk over Key(i), a file read in order), and such a lookup then costs
+  // neither a hash nor a probe of the index. Only while there are no holes,
+  // so that every slot below size() is live.
+  std::size_t NearSlot(std::string_view key) const noexcept {
+    if (holes_ != 0) return kNone;
+    const std::size_t n = slots_.size();
+    for (std::size_t s = hint_; s < n && s <= std::size_t{hint_} + 1; ++s) {
+      if (TextEquals(slots_[s].key, key)) {
+        hint_ = static_cast<std::uint32_t>(s);
+        return s;
+      }
+    }
+    return kNone;
+  }
+
+  // The slot holding key, or kNone.
+  std::size_t FindSlot(std::string_view key) const {
+    if (const std::size_t near = NearSlot(key); near != kNone) return near;
+    const std::size_t pos = FindPos(key, HashOf(key));
+    if (pos == kNone) return kNone;
+    hint_ = static_cast<std::uint32_t>(SlotOf(table_[pos]));
+    return hint_;
   }
 
   std::size_t FindPos(std::string_view key, std::uint32_t hash) const {
@@ -429,6 +462,7 @@ class Dictionary {
   mutable std::uint32_t lowMask_ = 0;
   std::uint32_t count_ = 0;
   mutable std::uint32_t holes_ = 0;
+  mutable std::uint32_t hint_ = 0;
   mutable std::size_t tableSize_ = 0;
 };
 
