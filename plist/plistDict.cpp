@@ -66,73 +66,73 @@ std::int32_t plistDict::PositionOfSeq(std::uint64_t seq) const {
 }
 
 plistDict* plistDict::FirstChild(const fw::String& key) const {
-  if (!kids_) return nullptr;
-  const ChildKeyEntry* e = kids_->index.Find(key);
-  return e == nullptr ? nullptr : e->first;
+  return kids_ ? types.t_.FirstChild(key) : nullptr;
 }
 
 std::int32_t plistDict::ChildPosition(const fw::String& key) const {
-  const ChildKeyEntry* e = kids_ ? kids_->index.Find(key) : nullptr;
-  return e == nullptr ? 0 : PositionOfSeq(e->firstSeq);
+  const plistDict* first = FirstChild(key);
+  return first == nullptr ? 0 : PositionOfSeq(first->seq_);
 }
 
 std::int32_t plistDict::LastChildPosition(const fw::String& key) const {
-  const ChildKeyEntry* e = kids_ ? kids_->index.Find(key) : nullptr;
-  if (e == nullptr) return 0;
-  const bool single = !e->laterSeqs || e->laterSeqs->empty();
-  return PositionOfSeq(single ? e->firstSeq : e->laterSeqs->back());
+  const plistDict* first = FirstChild(key);
+  if (first == nullptr) return 0;
+  const auto* later = types.t_.LaterSeqs(key);
+  return PositionOfSeq(later == nullptr ? first->seq_ : later->back());
 }
 
 void plistDict::ChildPositions(const fw::String& key, std::vector<std::int32_t>& positions) const {
   positions.clear();
-  const ChildKeyEntry* e = kids_ ? kids_->index.Find(key) : nullptr;
-  if (e == nullptr) return;
-  positions.push_back(PositionOfSeq(e->firstSeq));
-  if (!e->laterSeqs) return;
-  for (std::uint64_t seq : *e->laterSeqs) positions.push_back(PositionOfSeq(seq));
+  const plistDict* first = FirstChild(key);
+  if (first == nullptr) return;
+  positions.push_back(PositionOfSeq(first->seq_));
+  if (const auto* later = types.t_.LaterSeqs(key)) {
+    for (std::uint64_t seq : *later) positions.push_back(PositionOfSeq(seq));
+  }
 }
 
-// Adds the position numbered seq, holding node, to the positions of key.
-void plistDict::ListChild(const fw::String& key, std::uint64_t seq, plistDict* node) {
-  auto& index = Kids().index;
-  ChildKeyEntry* e = index.Find(key);
-  if (e == nullptr) {
-    index.SetValue(key, ChildKeyEntry{node, seq, nullptr});
+// Adds node, whose position number is node->seq_, to the positions of key.
+void plistDict::ListChild(const fw::String& key, plistDict* node) {
+  plist_entries::Table& table = types.t_;
+  plistDict* first = table.FirstChild(key);
+  if (first == nullptr) {
+    table.SetFirstChild(key, node);
     return;
   }
-  std::uint64_t later = seq;
-  if (seq < e->firstSeq) {
-    later = e->firstSeq;
-    e->first = node;
-    e->firstSeq = seq;
+  std::uint64_t later = node->seq_;
+  if (later < first->seq_) {
+    later = first->seq_;
+    table.SetFirstChild(key, node);
   }
-  if (!e->laterSeqs) e->laterSeqs = std::make_unique<std::vector<std::uint64_t>>();
-  auto& seqs = *e->laterSeqs;
-  seqs.insert(std::lower_bound(seqs.begin(), seqs.end(), later), later);
+  auto& seqs = table.MakeSide().laterSeqs;
+  std::vector<std::uint64_t>* list = seqs.Find(key);
+  if (list == nullptr) {
+    seqs.SetValue(key, {});
+    list = seqs.Find(key);
+  }
+  list->insert(std::lower_bound(list->begin(), list->end(), later), later);
 }
 
-// Takes the position numbered seq out of the positions of key; the node list
-// itself must still hold every position.
-void plistDict::UnlistChild(const fw::String& key, std::uint64_t seq) {
-  if (!kids_) return;
-  ChildKeyEntry* e = kids_->index.Find(key);
-  if (e == nullptr) return;
-  const bool single = !e->laterSeqs || e->laterSeqs->empty();
-  if (seq != e->firstSeq) {
-    if (single) return;
-    auto& seqs = *e->laterSeqs;
-    auto at = std::lower_bound(seqs.begin(), seqs.end(), seq);
-    if (at != seqs.end() && *at == seq) seqs.erase(at);
+// Takes node out of the positions of key; the node list itself must still
+// hold every position.
+void plistDict::UnlistChild(const fw::String& key, const plistDict* node) {
+  plist_entries::Table& table = types.t_;
+  const plistDict* first = table.FirstChild(key);
+  if (first == nullptr) return;
+  std::vector<std::uint64_t>* later = table.LaterSeqs(key);
+  if (node != first) {
+    if (later == nullptr) return;
+    auto at = std::lower_bound(later->begin(), later->end(), node->seq_);
+    if (at != later->end() && *at == node->seq_) later->erase(at);
+  } else if (later == nullptr) {
+    table.SetFirstChild(key, nullptr);
     return;
+  } else {
+    const std::uint64_t next = later->front();
+    later->erase(later->begin());
+    table.SetFirstChild(key, kids_->nodes[static_cast<std::size_t>(PositionOfSeq(next))].get());
   }
-  if (single) {
-    kids_->index.Remove(key);
-    return;
-  }
-  auto& seqs = *e->laterSeqs;
-  e->firstSeq = seqs.front();
-  seqs.erase(seqs.begin());
-  e->first = kids_->nodes[static_cast<std::size_t>(PositionOfSeq(e->firstSeq))].get();
+  if (later->empty()) table.side->laterSeqs.Remove(key);
 }
 
 std::unique_ptr<plistDict> plistDict::MakeChildNode(bool arrayFlag,
@@ -149,10 +149,11 @@ plistDict* plistDict::AppendChildNode(const fw::String& key, std::unique_ptr<pli
   ChildStore& kids = Kids();
   const std::uint64_t seq = kids.nextSeq++;
   plistDict* raw = node.get();
+  raw->seq_ = seq;
   kids.nodes.push_back(std::move(node));
   kids.keys.push_back(key);
   kids.seqs.push_back(seq);
-  ListChild(key, seq, raw);  // the newest, so the largest number for this key
+  ListChild(key, raw);  // the newest, so the largest number for this key
   return raw;
 }
 
@@ -160,7 +161,7 @@ std::unique_ptr<plistDict> plistDict::TakeChildAt(std::int32_t position) {
   if (position < 1 || position >= static_cast<std::int32_t>(children.size())) return nullptr;
   ChildStore& kids = *kids_;  // a child exists, so the store does
   const auto p = static_cast<std::size_t>(position);
-  UnlistChild(kids.keys[p], kids.seqs[p - 1]);
+  UnlistChild(kids.keys[p], kids.nodes[p].get());
   std::unique_ptr<plistDict> node = std::move(kids.nodes[p]);
   kids.nodes.erase(kids.nodes.begin() + position);
   kids.keys.erase(kids.keys.begin() + position);
@@ -173,10 +174,9 @@ void plistDict::RenameChildAt(std::int32_t position, const fw::String& key) {
   ChildStore& kids = *kids_;
   const auto p = static_cast<std::size_t>(position);
   if (kids.keys[p] == key) return;
-  const std::uint64_t seq = kids.seqs[p - 1];
-  UnlistChild(kids.keys[p], seq);
+  UnlistChild(kids.keys[p], kids.nodes[p].get());
   kids.keys[p] = key;
-  ListChild(key, seq, kids.nodes[p].get());
+  ListChild(key, kids.nodes[p].get());
 }
 
 // ---- Navigation and queries -------------------------------------------------

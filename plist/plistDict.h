@@ -429,33 +429,29 @@ class plistDict {
   // Sequence numbers order the child list: each position gets the next
   // number when it is added, and positions keep the order of addition, so
   // the numbers increase along the list (childSeq_[p - 1] for position p) and
-  // a position is found from its number by binary search.
-  struct ChildKeyEntry {
-    plistDict* first = nullptr;  // the child at the lowest position under the key
-    std::uint64_t firstSeq = 0;
-    // Further positions under the key, ascending; none (no storage) unless a
-    // key repeats.
-    std::unique_ptr<std::vector<std::uint64_t>> laterSeqs;
-  };
+  // a position is found from its number by binary search. A node keeps the
+  // number of its own position (seq_); the lookup by key (in the entry
+  // table, see plistEntries.h) names the node at the lowest position under
+  // the key, and lists further positions only where a key repeats.
   std::int32_t PositionOfSeq(std::uint64_t seq) const;
-  void ListChild(const fw::String& key, std::uint64_t seq, plistDict* node);
-  void UnlistChild(const fw::String& key, std::uint64_t seq);
+  void ListChild(const fw::String& key, plistDict* node);
+  void UnlistChild(const fw::String& key, const plistDict* node);
   // The child at the lowest position under key, or nullptr.
   plistDict* FirstChild(const fw::String& key) const;
   // AddChild / AddArray: the new level, or nullptr (error recorded) when the
   // key is taken.
   plistDict* AddLevel(const fw::String& key, bool arrayFlag);
 
-  // Storage behind `children` / `childrenNames`, and the lookup index from a
-  // key to the positions that carry it. Made when the first child is added,
-  // so that a node without children is one allocation.
+  // Storage behind `children` / `childrenNames`. Made when the first child
+  // is added, so that a node without children is one allocation.
   struct ChildStore {
     std::vector<std::unique_ptr<plistDict>> nodes;
     std::vector<fw::String> keys;
     std::vector<std::uint64_t> seqs;
-    fw::Dictionary<ChildKeyEntry> index;
     std::uint64_t nextSeq = 1;
   };
   ChildStore& Kids();
   std::unique_ptr<ChildStore> kids_;
+  // The number of this node's position in its parent's child list.
+  std::uint64_t seq_ = 0;
 };

@@ -35,6 +35,12 @@ void TypeView::SetValue(std::string_view key, const fw::String& typeName) {
         ++t_.marksInRecords;
       }
     }
+    if (auto* children = t_.SideOf(&Side::children)) {
+      if (plistDict* const* c = children->Find(key)) {
+        fresh.child = *c;
+        children->Remove(key);
+      }
+    }
     t_.records.SetValue(key, std::move(fresh));
     ++t_.version;
     r = t_.records.Find(key);
@@ -57,20 +63,19 @@ void TypeView::Remove(std::string_view key) {
     t_.MakeSide().marks.SetValue(key, r->mark);
     --t_.marksInRecords;
   }
+  if (r->child != nullptr) t_.MakeSide().children.SetValue(key, r->child);
   if (r->type == Record::kOtherType) t_.side->otherTypes.Remove(key);
   t_.records.Remove(key);
   ++t_.version;
 }
 
 void TypeView::Clear() {
-  if (t_.valuesInRecords != 0 || t_.marksInRecords != 0) {
-    Side& side = t_.MakeSide();
-    for (std::int32_t i = 0; i < t_.records.Count(); ++i) {
-      const fw::String& key = t_.records.Key(i);
-      Record& r = *t_.records.Find(key);
-      if ((r.flags & Record::kHasValue) != 0) side.values.SetValue(key, std::move(r.value));
-      if ((r.flags & Record::kHasMark) != 0) side.marks.SetValue(key, r.mark);
-    }
+  for (std::int32_t i = 0; i < t_.records.Count(); ++i) {
+    const fw::String& key = t_.records.Key(i);
+    Record& r = *t_.records.Find(key);
+    if ((r.flags & Record::kHasValue) != 0) t_.MakeSide().values.SetValue(key, std::move(r.value));
+    if ((r.flags & Record::kHasMark) != 0) t_.MakeSide().marks.SetValue(key, r.mark);
+    if (r.child != nullptr) t_.MakeSide().children.SetValue(key, r.child);
   }
   t_.records.Clear();
   if (t_.side) t_.side->otherTypes.Clear();

@@ -26,6 +26,7 @@
 #include <string_view>
 #include <type_traits>
 #include <utility>
+#include <vector>
 
 #include "framework/core/Dictionary.h"
 #include "framework/core/String.h"
@@ -42,8 +43,9 @@ inline const std::array<fw::String, 9>& StandardTypes() {
 }
 
 struct Record {
-  fw::String value;       // meaningful with kHasValue
-  std::uint8_t type = 0;  // index into StandardTypes(), or kOtherType
+  fw::String value;            // meaningful with kHasValue
+  plistDict* child = nullptr;  // the first child node listed under the key
+  std::uint8_t type = 0;       // index into StandardTypes(), or kOtherType
   std::uint8_t flags = 0;
   bool mark = false;  // meaningful with kHasMark
 
@@ -52,12 +54,15 @@ struct Record {
   static constexpr std::uint8_t kHasMark = 2;
 };
 
-// What waits beside the table: values and marks under keys without a type,
-// and the names of types outside the nine. Made on first use.
+// What waits beside the table: values, marks and first children under keys
+// without a type, the names of types outside the nine, and the further
+// child positions of keys listed more than once. Made on first use.
 struct Side {
   fw::Dictionary<fw::String> values;
   fw::Dictionary<bool> marks;
+  fw::Dictionary<plistDict*> children;
   fw::Dictionary<fw::String> otherTypes;
+  fw::Dictionary<std::vector<std::uint64_t>> laterSeqs;
 };
 
 // The shared storage: the table, the side and the counts of the views.
@@ -80,6 +85,30 @@ class Table {
     if (!side) return nullptr;
     D& d = (*side).*member;
     return d.Count() == 0 ? nullptr : &d;
+  }
+
+  // The child lookup of the level (the child list itself is the level's):
+  // the child at the lowest position under key, or nullptr.
+  plistDict* FirstChild(std::string_view key) const {
+    if (const Record* r = records.Find(key)) return r->child;
+    const auto* children = SideOf(&Side::children);
+    return children == nullptr ? nullptr : children->Lookup(key, nullptr);
+  }
+  // Lists node (nullptr: none) as the first child under key.
+  void SetFirstChild(std::string_view key, plistDict* node) {
+    if (Record* r = records.Find(key)) {
+      r->child = node;
+    } else if (node != nullptr) {
+      MakeSide().children.SetValue(key, node);
+    } else if (side) {
+      side->children.Remove(key);
+    }
+  }
+  // Numbers of the further positions under key, ascending; nullptr when the
+  // key is listed at most once.
+  std::vector<std::uint64_t>* LaterSeqs(std::string_view key) const {
+    auto* later = SideOf(&Side::laterSeqs);
+    return later == nullptr ? nullptr : later->Find(key);
   }
 
   const fw::String& TypeName(std::string_view key, const Record& r) const {
