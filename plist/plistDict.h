@@ -146,8 +146,9 @@ class plistDict {
   plist_entries::AttachedView<bool> searched{types};
 
  private:
-  // Working text of AbsolutePath; keeps the last result.
-  fw::String path;
+  // Working text of AbsolutePath; keeps the last result. Made by the first
+  // AbsolutePath, so that a node that is never asked costs no room for it.
+  std::unique_ptr<fw::String> path;
 
  public:
   // ---- Construction -------------------------------------------------------

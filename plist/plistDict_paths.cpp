@@ -4,6 +4,7 @@
 // each value arrives in the text form its write produces. See plistDict.h
 // for the refusals that keep an entry from being lost or a copy from running
 // forever.
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -209,7 +210,7 @@ void CopyEntry(plistDict& src, const fw::String& key, plistDict& dest, const fw:
 
 fw::String plistDict::AbsolutePath() {
   BuildPath(parent, ":" + name);
-  return path;
+  return *path;
 }
 
 void plistDict::BuildPath(plistDict* node, const fw::String& pathSoFar) {
@@ -229,7 +230,8 @@ void plistDict::BuildPath(plistDict* node, const fw::String& pathSoFar) {
     result += ':';
     result += **it;
   }
-  path = result + pathSoFar;
+  if (!path) path = std::make_unique<fw::String>();
+  *path = result + pathSoFar;
 }
 
 void plistDict::Move(const fw::String& key, plistDict* dest, bool isMove,

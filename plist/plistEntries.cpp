@@ -42,7 +42,7 @@ void TypeView::SetValue(std::string_view key, const fw::String& typeName) {
       }
     }
     t_.records.SetValue(key, std::move(fresh));
-    ++t_.version;
+    t_.Changed();
     r = t_.records.Find(key);
   } else if (r->type == Record::kOtherType && code != Record::kOtherType) {
     t_.side->otherTypes.Remove(key);
@@ -66,7 +66,7 @@ void TypeView::Remove(std::string_view key) {
   if (r->child != nullptr) t_.MakeSide().children.SetValue(key, r->child);
   if (r->type == Record::kOtherType) t_.side->otherTypes.Remove(key);
   t_.records.Remove(key);
-  ++t_.version;
+  t_.Changed();
 }
 
 void TypeView::Clear() {
@@ -81,7 +81,7 @@ void TypeView::Clear() {
   if (t_.side) t_.side->otherTypes.Clear();
   t_.valuesInRecords = 0;
   t_.marksInRecords = 0;
-  ++t_.version;
+  t_.Changed();
 }
 
 }  // namespace plist_entries

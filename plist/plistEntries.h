@@ -72,8 +72,19 @@ class Table {
   std::unique_ptr<Side> side;
   std::int32_t valuesInRecords = 0;
   std::int32_t marksInRecords = 0;
-  // Counts changes of which records exist or hold a value or mark.
-  std::uint64_t version = 0;
+  // Where the last Key(i) / ValueAt(i) of `values` and of `searched` was
+  // found, so that a walk over i costs constant time per step; forgotten at
+  // every change of which records exist or hold a value or mark.
+  struct Walk {
+    std::int32_t i = -1;
+    std::int32_t at = -1;
+  };
+  mutable Walk valueWalk;
+  mutable Walk markWalk;
+  void Changed() noexcept {
+    valueWalk = Walk();
+    markWalk = Walk();
+  }
 
   Side& MakeSide() {
     if (!side) side = std::make_unique<Side>();
@@ -188,7 +199,7 @@ class AttachedView {
       if (!Has(*r)) {
         r->flags |= Flag();
         ++InRecords();
-        ++t.version;
+        t.Changed();
       }
       Get(*r) = std::move(value);
       return;
@@ -254,7 +265,7 @@ class AttachedView {
     r.flags &= static_cast<std::uint8_t>(~Flag());
     Get(r) = V();
     --InRecords();
-    ++t_->version;
+    t_->Changed();
   }
 
   // Position in the table of the i-th key of this view; positions from
@@ -267,28 +278,22 @@ class AttachedView {
     const std::int32_t in = InRecords();
     if (i >= in) return n + (i - in);
     if (in == n) return i;
+    Table::Walk& walk = kValues ? t.valueWalk : t.markWalk;
     std::int32_t k = -1;
     std::int32_t at = -1;
-    if (lastVersion_ == t.version && lastI_ <= i) {
-      k = lastI_;
-      at = lastAt_;
+    if (walk.i <= i) {
+      k = walk.i;
+      at = walk.at;
     }
     while (k < i) {
       ++at;
       if (Has(t.records.ValueAt(at))) ++k;
     }
-    lastVersion_ = t.version;
-    lastI_ = i;
-    lastAt_ = at;
+    walk = {i, at};
     return at;
   }
 
   Table* t_;
-  // The last answer of Locate while the table is unchanged, so that a walk
-  // over i costs constant time per step.
-  mutable std::uint64_t lastVersion_ = ~std::uint64_t{0};
-  mutable std::int32_t lastI_ = -1;
-  mutable std::int32_t lastAt_ = -1;
 };
 
 }  // namespace plist_entries
