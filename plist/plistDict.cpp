@@ -9,23 +9,18 @@
 #include "framework/core/Text.h"
 #include "plist/plist.h"
 
-namespace {
-
 // What the child-list views show before a node has its own child storage:
 // the placeholder at position 0 only.
-const std::vector<std::unique_ptr<plistDict>>& NoChildNodes() {
-  static const std::vector<std::unique_ptr<plistDict>> nodes(1);
-  return nodes;
+const plistDict::ChildSlots& plistDict::NoChildren() {
+  static const auto* placeholder = [] {
+    auto* list = new ChildSlots();
+    list->push_back(ChildSlot{}, 0);
+    return list;
+  }();
+  return *placeholder;
 }
 
-const std::vector<fw::String>& NoChildKeys() {
-  static const std::vector<fw::String> keys(1);
-  return keys;
-}
-
-}  // namespace
-
-plistDict::plistDict() : children(&NoChildNodes()), childrenNames(&NoChildKeys()) {}
+plistDict::plistDict() : children(&NoChildren()), childrenNames(&NoChildren()) {}
 
 // Releases the subtree without recursion: every node's children are moved
 // onto one work list before the node itself goes, so each node is destroyed
@@ -33,16 +28,16 @@ plistDict::plistDict() : children(&NoChildNodes()), childrenNames(&NoChildKeys()
 plistDict::~plistDict() {
   if (!kids_) return;
   std::vector<std::unique_ptr<plistDict>> pending;
-  for (auto& node : kids_->nodes) {
-    if (node) pending.push_back(std::move(node));
-  }
+  auto takeChildren = [&pending](ChildStore& kids) {
+    for (std::size_t i = 0; i < kids.positions.size(); ++i) {
+      if (kids.positions[i].node) pending.push_back(std::move(kids.positions[i].node));
+    }
+  };
+  takeChildren(*kids_);
   while (!pending.empty()) {
     std::unique_ptr<plistDict> node = std::move(pending.back());
     pending.pop_back();
-    if (!node->kids_) continue;
-    for (auto& grandchild : node->kids_->nodes) {
-      if (grandchild) pending.push_back(std::move(grandchild));
-    }
+    if (node->kids_) takeChildren(*node->kids_);
   }
 }
 
@@ -51,18 +46,27 @@ plistDict::~plistDict() {
 plistDict::ChildStore& plistDict::Kids() {
   if (!kids_) {
     kids_ = std::make_unique<ChildStore>();
-    kids_->nodes.resize(1);
-    kids_->keys.resize(1);
-    children.list_ = &kids_->nodes;
-    childrenNames.list_ = &kids_->keys;
+    kids_->positions.push_back(ChildSlot{}, 0);
+    children.list_ = &kids_->positions;
+    childrenNames.list_ = &kids_->positions;
   }
   return *kids_;
 }
 
 std::int32_t plistDict::PositionOfSeq(std::uint64_t seq) const {
-  const auto& seqs = kids_->seqs;
-  auto at = std::lower_bound(seqs.begin(), seqs.end(), seq);
-  return static_cast<std::int32_t>(at - seqs.begin()) + 1;
+  // The first position from 1 whose number is not below seq.
+  const ChildSlots& list = kids_->positions;
+  std::size_t low = 1;
+  std::size_t high = list.size();
+  while (low < high) {
+    const std::size_t mid = low + (high - low) / 2;
+    if (list[mid].seq < seq) {
+      low = mid + 1;
+    } else {
+      high = mid;
+    }
+  }
+  return static_cast<std::int32_t>(low);
 }
 
 plistDict* plistDict::FirstChild(const fw::String& key) const {
@@ -130,7 +134,7 @@ void plistDict::UnlistChild(const fw::String& key, const plistDict* node) {
   } else {
     const std::uint64_t next = later->front();
     later->erase(later->begin());
-    table.SetFirstChild(key, kids_->nodes[static_cast<std::size_t>(PositionOfSeq(next))].get());
+    table.SetFirstChild(key, kids_->positions[static_cast<std::size_t>(PositionOfSeq(next))].node.get());
   }
   if (later->empty()) table.side->laterSeqs.Remove(key);
 }
@@ -150,9 +154,7 @@ plistDict* plistDict::AppendChildNode(const fw::String& key, std::unique_ptr<pli
   const std::uint64_t seq = kids.nextSeq++;
   plistDict* raw = node.get();
   raw->seq_ = seq;
-  kids.nodes.push_back(std::move(node));
-  kids.keys.push_back(key);
-  kids.seqs.push_back(seq);
+  kids.positions.push_back(ChildSlot{std::move(node), key, seq}, 0);
   ListChild(key, raw);  // the newest, so the largest number for this key
   return raw;
 }
@@ -161,11 +163,11 @@ std::unique_ptr<plistDict> plistDict::TakeChildAt(std::int32_t position) {
   if (position < 1 || position >= static_cast<std::int32_t>(children.size())) return nullptr;
   ChildStore& kids = *kids_;  // a child exists, so the store does
   const auto p = static_cast<std::size_t>(position);
-  UnlistChild(kids.keys[p], kids.nodes[p].get());
-  std::unique_ptr<plistDict> node = std::move(kids.nodes[p]);
-  kids.nodes.erase(kids.nodes.begin() + position);
-  kids.keys.erase(kids.keys.begin() + position);
-  kids.seqs.erase(kids.seqs.begin() + (position - 1));
+  UnlistChild(kids.positions[p].key, kids.positions[p].node.get());
+  std::unique_ptr<plistDict> node = std::move(kids.positions[p].node);
+  // Close the gap: every later position moves down by one.
+  for (std::size_t i = p; i + 1 < kids.positions.size(); ++i) kids.positions[i] = std::move(kids.positions[i + 1]);
+  kids.positions.pop_back();
   return node;
 }
 
@@ -173,10 +175,11 @@ void plistDict::RenameChildAt(std::int32_t position, const fw::String& key) {
   if (position < 1 || position >= static_cast<std::int32_t>(children.size())) return;
   ChildStore& kids = *kids_;
   const auto p = static_cast<std::size_t>(position);
-  if (kids.keys[p] == key) return;
-  UnlistChild(kids.keys[p], kids.nodes[p].get());
-  kids.keys[p] = key;
-  ListChild(key, kids.nodes[p].get());
+  ChildSlot& slot = kids.positions[p];
+  if (slot.key == key) return;
+  UnlistChild(slot.key, slot.node.get());
+  slot.key = key;
+  ListChild(key, slot.node.get());
 }
 
 // ---- Navigation and queries -------------------------------------------------

@@ -88,33 +88,39 @@ class plistDict {
   plist_entries::AttachedView<fw::String> values{types};
 
  protected:
-  // A read-only view of one of the child lists: size(), empty(), [i],
-  // begin()/end(), or the whole list as a const std::vector. A node that has
-  // never had a child shows a list of one placeholder and holds no storage
-  // for it.
-  template <typename T>
+  // One position of the child list: the node, the key it is listed under
+  // and the position's sequence number (see ChildStore).
+  struct ChildSlot {
+    std::unique_ptr<plistDict> node;
+    fw::String key;
+    std::uint64_t seq = 0;
+  };
+  // Positions never move in memory as the list grows.
+  using ChildSlots = fw::detail::TaggedPages<ChildSlot>;
+
+  // A read-only view of one field of the child list: size(), empty(), [i].
+  // A node that has never had a child shows a list of one placeholder and
+  // holds no storage for it.
+  template <typename T, T ChildSlot::*Field>
   class ChildListView {
    public:
     using value_type = T;
     std::size_t size() const noexcept { return list_->size(); }
     bool empty() const noexcept { return list_->empty(); }
-    const T& operator[](std::size_t i) const { return (*list_)[i]; }
-    auto begin() const noexcept { return list_->begin(); }
-    auto end() const noexcept { return list_->end(); }
-    operator const std::vector<T>&() const noexcept { return *list_; }
+    const T& operator[](std::size_t i) const { return (*list_)[i].*Field; }
 
    private:
     friend class plistDict;
-    explicit ChildListView(const std::vector<T>* list) noexcept : list_(list) {}
+    explicit ChildListView(const ChildSlots* list) noexcept : list_(list) {}
     ChildListView(const ChildListView&) = delete;
     ChildListView& operator=(const ChildListView&) = delete;
-    const std::vector<T>* list_;
+    const ChildSlots* list_;
   };
 
   // Child nodes of the "dict" and "array" entries at positions 1..n; position
   // 0 is a placeholder (null). Read-only here: change the child list only
   // through the child-list helpers below, which keep the lookup index in step.
-  ChildListView<std::unique_ptr<plistDict>> children;
+  ChildListView<std::unique_ptr<plistDict>, &ChildSlot::node> children;
 
  public:
   // The node's own key in its parent level; "root" for a document's root.
@@ -123,7 +129,7 @@ class plistDict {
  protected:
   // Key of each child node, position for position with `children`; position
   // 0 holds "". Read-only, like `children`.
-  ChildListView<fw::String> childrenNames;
+  ChildListView<fw::String, &ChildSlot::key> childrenNames;
 
  public:
   // Index of the element most recently appended to this array level; -1 when
@@ -429,7 +435,7 @@ class plistDict {
 
   // Sequence numbers order the child list: each position gets the next
   // number when it is added, and positions keep the order of addition, so
-  // the numbers increase along the list (childSeq_[p - 1] for position p) and
+  // the numbers increase along the list (the placeholder has 0) and
   // a position is found from its number by binary search. A node keeps the
   // number of its own position (seq_); the lookup by key (in the entry
   // table, see plistEntries.h) names the node at the lowest position under
@@ -446,12 +452,11 @@ class plistDict {
   // Storage behind `children` / `childrenNames`. Made when the first child
   // is added, so that a node without children is one allocation.
   struct ChildStore {
-    std::vector<std::unique_ptr<plistDict>> nodes;
-    std::vector<fw::String> keys;
-    std::vector<std::uint64_t> seqs;
+    ChildSlots positions;  // position 0 is the placeholder
     std::uint64_t nextSeq = 1;
   };
   ChildStore& Kids();
+  static const ChildSlots& NoChildren();
   std::unique_ptr<ChildStore> kids_;
   // The number of this node's position in its parent's child list.
   std::uint64_t seq_ = 0;

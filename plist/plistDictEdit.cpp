@@ -137,7 +137,7 @@ void plistDict::RemoveByIndex(std::int32_t n) {
     values.Remove(to);
     if (const std::int32_t p = ChildPosition(from); p != 0) {
       RenameChildAt(p, to);
-      plistDict* node = kids_->nodes[static_cast<std::size_t>(p)].get();
+      plistDict* node = kids_->positions[static_cast<std::size_t>(p)].node.get();
       if (node->name == from) node->name = to;
     }
   }
