@@ -197,6 +197,78 @@ TEST(DictionaryTest, RandomOperationsMatchReference) {
   }
 }
 
+// A lookup first tries the key found last and the one after it. These
+// sequences put a removed key, the empty key or a renumbered slot there.
+struct NearCase {
+  const char* name;
+  std::vector<Op> ops;  // 'f' looks the key up (value ignored)
+  const char* key;
+  bool present;
+  int value;
+};
+
+TEST(DictionaryTest, LookupsNearTheLastOneFound) {
+  const NearCase cases[] = {
+      {"next key in order", {{'s', "a", 1}, {'s', "b", 2}, {'f', "a", 0}}, "b", true, 2},
+      {"same key again", {{'s', "a", 1}, {'s', "b", 2}, {'f', "a", 0}}, "a", true, 1},
+      {"removed key after its neighbour",
+       {{'s', "a", 1}, {'s', "b", 2}, {'s', "c", 3}, {'f', "a", 0}, {'r', "b", 0}},
+       "b",
+       false,
+       0},
+      // A removed slot holds an empty key until compaction.
+      {"empty key beside a removed one",
+       {{'s', "a", 1}, {'s', "b", 2}, {'f', "a", 0}, {'r', "a", 0}},
+       "",
+       false,
+       0},
+      {"empty key present beside a removed one",
+       {{'s', "a", 1}, {'s', "", 7}, {'s', "b", 2}, {'f', "a", 0}, {'r', "a", 0}},
+       "",
+       true,
+       7},
+      {"last key removed then set again",
+       {{'s', "a", 1}, {'s', "b", 2}, {'r', "b", 0}, {'s', "b", 5}},
+       "b",
+       true,
+       5},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Dictionary<int> d;
+    for (const Op& op : c.ops) {
+      if (op.kind == 's') d.SetValue(op.key, op.value);
+      if (op.kind == 'r') d.Remove(op.key);
+      if (op.kind == 'f') d.Find(op.key);
+    }
+    const int* found = d.Find(c.key);
+    ASSERT_EQ(found != nullptr, c.present);
+    if (found != nullptr) {
+      EXPECT_EQ(*found, c.value);
+    }
+    EXPECT_EQ(d.HasKey(c.key), c.present);
+  }
+}
+
+// Walks in key order, the pattern lookups near the last one serve, after
+// removals and the compaction that Key(i) does.
+TEST(DictionaryTest, OrderedWalksAfterRemovals) {
+  Dictionary<int> d;
+  for (int i = 0; i < 1000; ++i) d.SetValue("k" + std::to_string(i), i);
+  for (int i = 0; i < 1000; i += 3) d.Remove("k" + std::to_string(i));
+  for (int pass = 0; pass < 2; ++pass) {  // the first walk compacts
+    for (int i = 0; i < 1000; ++i) {
+      const String key = "k" + std::to_string(i);
+      const int* v = d.Find(key);
+      ASSERT_EQ(v != nullptr, i % 3 != 0) << key;
+      if (v != nullptr) {
+        ASSERT_EQ(*v, i);
+      }
+    }
+    for (std::int32_t i = 0; i < d.Count(); ++i) ASSERT_EQ(d.Value(d.Key(i)), d.ValueAt(i));
+  }
+}
+
 // Keys of every length around the hash's 8-byte blocks, with any byte value.
 TEST(DictionaryTest, KeysOfAnyLengthAndBytes) {
   Dictionary<int> d;
