@@ -134,7 +134,8 @@ void plistDict::UnlistChild(const fw::String& key, const plistDict* node) {
   } else {
     const std::uint64_t next = later->front();
     later->erase(later->begin());
-    table.SetFirstChild(key, kids_->positions[static_cast<std::size_t>(PositionOfSeq(next))].node.get());
+    table.SetFirstChild(key,
+                        kids_->positions[static_cast<std::size_t>(PositionOfSeq(next))].node.get());
   }
   if (later->empty()) table.side->laterSeqs.Remove(key);
 }
@@ -166,7 +167,8 @@ std::unique_ptr<plistDict> plistDict::TakeChildAt(std::int32_t position) {
   UnlistChild(kids.positions[p].key, kids.positions[p].node.get());
   std::unique_ptr<plistDict> node = std::move(kids.positions[p].node);
   // Close the gap: every later position moves down by one.
-  for (std::size_t i = p; i + 1 < kids.positions.size(); ++i) kids.positions[i] = std::move(kids.positions[i + 1]);
+  for (std::size_t i = p; i + 1 < kids.positions.size(); ++i)
+    kids.positions[i] = std::move(kids.positions[i + 1]);
   kids.positions.pop_back();
   return node;
 }

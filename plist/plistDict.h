@@ -8,10 +8,10 @@
 // element name a read file used), "dict" and "array" for child levels. A leaf
 // keeps its value as text in `values`; a child level keeps none there and is a
 // node in the child list instead. `count()` is the number of keys of `types`.
-// The three fields are views of one table of records (plistEntries.h): each
-// behaves as a dictionary of its own, and a key costs one record and one
-// hash probe for all of them; lookups in key order, or of the key just
-// looked up, cost no probe at all.
+// `types`, `values` and `searched` are views of one table of records
+// (plistEntries.h): each behaves as a dictionary of its own, and a key costs
+// one record and one hash probe for all of them; lookups in key order, or of
+// the key just looked up, cost no probe at all.
 //
 // Key order. A level enumerates its keys in the order `types` enumerates
 // them: order of first insertion. Replacing a value keeps the key's place.

@@ -37,7 +37,7 @@ namespace plist_entries {
 
 // The type names a record holds as a code.
 inline const std::array<fw::String, 9>& StandardTypes() {
-  static const std::array<fw::String, 9> names = {"string", "integer", "real",  "double", "date",
+  static const std::array<fw::String, 9> names = {"string", "integer", "real", "double", "date",
                                                   "data",   "boolean", "dict", "array"};
   return names;
 }
@@ -258,9 +258,7 @@ class AttachedView {
     }
   }
   fw::Dictionary<V>* Side() const { return t_->SideOf(SideMember()); }
-  std::int32_t& InRecords() const {
-    return kValues ? t_->valuesInRecords : t_->marksInRecords;
-  }
+  std::int32_t& InRecords() const { return kValues ? t_->valuesInRecords : t_->marksInRecords; }
   void Drop(Record& r) {
     r.flags &= static_cast<std::uint8_t>(~Flag());
     Get(r) = V();

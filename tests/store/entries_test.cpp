@@ -76,7 +76,7 @@ void ExpectSame(const plistDict& node, const Model& m, const std::vector<String>
 }
 
 TEST(EntryViews, RandomChangesMatchThreeDictionaries) {
-  const std::vector<String> typeNames = {"string", "integer", "dict", "array",
+  const std::vector<String> typeNames = {"string", "integer", "dict",   "array",
                                          "data",   "custom",  "x-other"};
   std::mt19937 rng(2026);
   for (int round = 0; round < 30; ++round) {
