@@ -9,21 +9,11 @@
 // operation, the ratio of the per-key times at 100,000 and 10,000 keys, from
 // the medians and from the minimums (the minimum is the run least disturbed
 // by other work on the machine).
-//
-// Freed memory stays with the process for the whole run (mallopt below).
-// With glibc's default thresholds a level of 10,000 keys is made again in
-// heap memory the process still holds, while one of 100,000 keys, freed at
-// the end of each iteration, goes back to the system and is faulted in page
-// by page at the next: the two sizes would be measured under different
-// conditions, the larger one paying the kernel's page faults on top of the
-// store's own work.
 #include <benchmark/benchmark.h>
-#include <malloc.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <limits>
 #include <map>
 #include <memory>
 #include <string>
@@ -132,10 +122,6 @@ BENCHMARK(BM_GetString)->Apply(Sizes);
 BENCHMARK(BM_ChildMakeAndFind)->Apply(Sizes);
 
 int main(int argc, char** argv) {
-  // Keep freed memory in the heap: no trimming, and no block large enough to
-  // be mapped on its own (32 MiB is glibc's largest mapping threshold).
-  mallopt(M_TRIM_THRESHOLD, std::numeric_limits<int>::max());
-  mallopt(M_MMAP_THRESHOLD, 32 << 20);
   // Interleaved runs unless the command line says otherwise.
   std::vector<char*> args(argv, argv + argc);
   const bool chosen = std::any_of(args.begin() + 1, args.end(), [](const char* a) {
