@@ -95,7 +95,7 @@ class plistXmlWriter {
       f.nextPosition = 0;
       return;
     }
-    const fw::String* text = LeafText(f, key);
+    const fw::String* text = node.values.Find(key);
     const std::string_view value = text ? std::string_view(*text) : std::string_view();
     fw::String& line = out.Buffer();
     if (type == "data") {
@@ -112,11 +112,6 @@ class plistXmlWriter {
       line.append("</").append(type).append(">");
       out.Line(line);
     }
-  }
-
-  // The text of a leaf; nullptr when it has none.
-  static const fw::String* LeafText(const Frame& f, const fw::String& key) {
-    return f.node->values.Find(key);
   }
 
   // The positions of the child list that stand under key, in list order.

@@ -11,36 +11,55 @@ std::uint8_t CodeOf(std::string_view typeName) {
   return Record::kOtherType;
 }
 
+// Moves what waits at the side under key (a value, a mark, a first child)
+// into r, the key's new record.
+void TakeWaiting(Table& t, std::string_view key, Record& r) {
+  if (auto* values = t.SideOf(&Side::values)) {
+    if (fw::String* v = values->Find(key)) {
+      r.value = std::move(*v);
+      r.flags |= Record::kHasValue;
+      values->Remove(key);
+      ++t.valuesInRecords;
+    }
+  }
+  if (auto* marks = t.SideOf(&Side::marks)) {
+    if (const bool* m = marks->Find(key)) {
+      r.mark = *m;
+      r.flags |= Record::kHasMark;
+      marks->Remove(key);
+      ++t.marksInRecords;
+    }
+  }
+  if (auto* children = t.SideOf(&Side::children)) {
+    if (plistDict* const* c = children->Find(key)) {
+      r.child = *c;
+      children->Remove(key);
+    }
+  }
+}
+
+// The reverse, for a record about to go: its value, mark and first child
+// stay under key, at the side.
+void HandBack(Table& t, std::string_view key, Record& r) {
+  if ((r.flags & Record::kHasValue) != 0) {
+    t.MakeSide().values.SetValue(key, std::move(r.value));
+    --t.valuesInRecords;
+  }
+  if ((r.flags & Record::kHasMark) != 0) {
+    t.MakeSide().marks.SetValue(key, r.mark);
+    --t.marksInRecords;
+  }
+  if (r.child != nullptr) t.MakeSide().children.SetValue(key, r.child);
+}
+
 }  // namespace
 
 void TypeView::SetValue(std::string_view key, const fw::String& typeName) {
   const std::uint8_t code = CodeOf(typeName);
   Record* r = t_.records.Find(key);
   if (r == nullptr) {
-    // A new key: what waits at the side under it moves into its record.
     Record fresh;
-    if (auto* values = t_.SideOf(&Side::values)) {
-      if (fw::String* v = values->Find(key)) {
-        fresh.value = std::move(*v);
-        fresh.flags |= Record::kHasValue;
-        values->Remove(key);
-        ++t_.valuesInRecords;
-      }
-    }
-    if (auto* marks = t_.SideOf(&Side::marks)) {
-      if (const bool* m = marks->Find(key)) {
-        fresh.mark = *m;
-        fresh.flags |= Record::kHasMark;
-        marks->Remove(key);
-        ++t_.marksInRecords;
-      }
-    }
-    if (auto* children = t_.SideOf(&Side::children)) {
-      if (plistDict* const* c = children->Find(key)) {
-        fresh.child = *c;
-        children->Remove(key);
-      }
-    }
+    TakeWaiting(t_, key, fresh);
     t_.records.SetValue(key, std::move(fresh));
     t_.Changed();
     r = t_.records.Find(key);
@@ -54,16 +73,7 @@ void TypeView::SetValue(std::string_view key, const fw::String& typeName) {
 void TypeView::Remove(std::string_view key) {
   Record* r = t_.records.Find(key);
   if (r == nullptr) return;
-  // The value and mark stay under the key, at the side.
-  if ((r->flags & Record::kHasValue) != 0) {
-    t_.MakeSide().values.SetValue(key, std::move(r->value));
-    --t_.valuesInRecords;
-  }
-  if ((r->flags & Record::kHasMark) != 0) {
-    t_.MakeSide().marks.SetValue(key, r->mark);
-    --t_.marksInRecords;
-  }
-  if (r->child != nullptr) t_.MakeSide().children.SetValue(key, r->child);
+  HandBack(t_, key, *r);
   if (r->type == Record::kOtherType) t_.side->otherTypes.Remove(key);
   t_.records.Remove(key);
   t_.Changed();
@@ -72,15 +82,10 @@ void TypeView::Remove(std::string_view key) {
 void TypeView::Clear() {
   for (std::int32_t i = 0; i < t_.records.Count(); ++i) {
     const fw::String& key = t_.records.Key(i);
-    Record& r = *t_.records.Find(key);
-    if ((r.flags & Record::kHasValue) != 0) t_.MakeSide().values.SetValue(key, std::move(r.value));
-    if ((r.flags & Record::kHasMark) != 0) t_.MakeSide().marks.SetValue(key, r.mark);
-    if (r.child != nullptr) t_.MakeSide().children.SetValue(key, r.child);
+    HandBack(t_, key, *t_.records.Find(key));
   }
   t_.records.Clear();
   if (t_.side) t_.side->otherTypes.Clear();
-  t_.valuesInRecords = 0;
-  t_.marksInRecords = 0;
   t_.Changed();
 }
 

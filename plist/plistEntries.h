@@ -10,7 +10,8 @@
 //   store is kept beside it), the value text and the search mark.
 // - A value or mark stored under a key that `types` lacks waits in a side
 //   dictionary and moves into the record when the key gets a type; a record
-//   whose type is removed hands its value and mark back to the side.
+//   whose type is removed hands its value, mark and child link back to the
+//   side.
 // - `values` and `searched` enumerate their keys in the order of `types`
 //   (the keys that have a record first, then those waiting at the side, in
 //   their own order of arrival). Key(i) and ValueAt(i) take constant time
