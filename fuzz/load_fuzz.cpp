@@ -19,6 +19,7 @@
 
 #include "framework/core/Clipboard.h"
 #include "framework/core/FolderItem.h"
+#include "framework/core/ScopedHook.h"
 #include "framework/core/Shell.h"
 #include "plist/plist.h"
 
@@ -164,7 +165,8 @@ void RoundTrip(std::string_view bytes) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static fw::ShellHookGuard noCommands([](const fw::String&, fw::String&) { return 1; });
+  static fw::ScopedHook<fw::SetShellHook> noCommands(
+      [](const fw::String&, fw::String&) { return 1; });
   std::string_view bytes(reinterpret_cast<const char*>(data), size);
   LoadSaveDump(bytes);
   fw::Clipboard().SetText("");

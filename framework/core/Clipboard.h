@@ -5,7 +5,8 @@
 // (reading or writing after Close is allowed and behaves as on a new object).
 // The text goes through a replaceable backend: by default it is kept in
 // memory for the life of the process; the desktop layer installs the
-// desktop's clipboard. Tests install their own with ClipboardBackendGuard.
+// desktop's clipboard. Tests install their own with
+// ScopedHook<SetClipboardBackend> (ScopedHook.h).
 #pragma once
 
 #include <memory>
@@ -30,18 +31,6 @@ class Clipboard {
   String Text() const;
   void SetText(const String& text);
   void Close() {}
-};
-
-class ClipboardBackendGuard {
- public:
-  explicit ClipboardBackendGuard(std::shared_ptr<ClipboardBackend> backend)
-      : previous_(SetClipboardBackend(std::move(backend))) {}
-  ~ClipboardBackendGuard() { SetClipboardBackend(std::move(previous_)); }
-  ClipboardBackendGuard(const ClipboardBackendGuard&) = delete;
-  ClipboardBackendGuard& operator=(const ClipboardBackendGuard&) = delete;
-
- private:
-  std::shared_ptr<ClipboardBackend> previous_;
 };
 
 }  // namespace fw

@@ -4,7 +4,8 @@
 // the box. It goes through one process-wide hook: without a GUI the default
 // hook writes the text and a newline to standard error and returns at once;
 // the desktop layer installs a real modal box. Tests install a recorder with
-// MsgBoxHookGuard, which puts the previous hook back when it goes out of scope.
+// ScopedHook<SetMsgBoxHook> (ScopedHook.h), which puts the previous hook back
+// when it goes out of scope.
 #pragma once
 
 #include <functional>
@@ -20,16 +21,5 @@ void MsgBox(const String& text);
 // Installs hook and returns the one it replaced. An empty hook restores the
 // default (standard error).
 MsgBoxHook SetMsgBoxHook(MsgBoxHook hook);
-
-class MsgBoxHookGuard {
- public:
-  explicit MsgBoxHookGuard(MsgBoxHook hook) : previous_(SetMsgBoxHook(std::move(hook))) {}
-  ~MsgBoxHookGuard() { SetMsgBoxHook(std::move(previous_)); }
-  MsgBoxHookGuard(const MsgBoxHookGuard&) = delete;
-  MsgBoxHookGuard& operator=(const MsgBoxHookGuard&) = delete;
-
- private:
-  MsgBoxHook previous_;
-};
 
 }  // namespace fw

@@ -12,7 +12,8 @@
 // the shell could not be started at all.
 //
 // Every Execute goes through one process-wide hook; tests install their own
-// with ShellHookGuard to record commands or to fake failures.
+// with ScopedHook<SetShellHook> (ScopedHook.h) to record commands or to fake
+// failures.
 #pragma once
 
 #include <functional>
@@ -44,16 +45,5 @@ int RunShellCommand(const String& command, String& output);
 
 // The folder of the running executable ("" when it cannot be found).
 String ExecutableFolder();
-
-class ShellHookGuard {
- public:
-  explicit ShellHookGuard(ShellHook hook) : previous_(SetShellHook(std::move(hook))) {}
-  ~ShellHookGuard() { SetShellHook(std::move(previous_)); }
-  ShellHookGuard(const ShellHookGuard&) = delete;
-  ShellHookGuard& operator=(const ShellHookGuard&) = delete;
-
- private:
-  ShellHook previous_;
-};
 
 }  // namespace fw

@@ -6,6 +6,7 @@
 // event loop, so that a peer that goes away while the program is idle is
 // noticed (the socket's Error handler runs) within about a second. Without a
 // watch (the default) sockets are serviced only by their callers' Poll.
+// Tests install their own with ScopedHook<SetSocketWatch> (ScopedHook.h).
 //
 // The watch is called on the sockets' thread. Remove may be called from
 // inside the watch's own Poll calls; a watch must tolerate that.

@@ -111,23 +111,11 @@ class TCPSocket {
 // resolver. It runs on the socket's own thread and may take as long as it
 // likes; a socket takes the resolver installed when Connect is called.
 // Tests install their own (one that never answers, say) with
-// HostResolverGuard.
+// ScopedHook<SetHostResolver> (ScopedHook.h).
 using HostResolver = std::function<std::vector<String>(const String& host)>;
 
 // Installs resolver and returns the one it replaced; an empty one restores
 // the system's.
 HostResolver SetHostResolver(HostResolver resolver);
-
-class HostResolverGuard {
- public:
-  explicit HostResolverGuard(HostResolver resolver)
-      : previous_(SetHostResolver(std::move(resolver))) {}
-  ~HostResolverGuard() { SetHostResolver(std::move(previous_)); }
-  HostResolverGuard(const HostResolverGuard&) = delete;
-  HostResolverGuard& operator=(const HostResolverGuard&) = delete;
-
- private:
-  HostResolver previous_;
-};
 
 }  // namespace fw

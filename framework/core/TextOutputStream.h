@@ -63,18 +63,8 @@ class TextOutputStream {
 
 // Failure injection for tests: the hook is called instead of write(2) for
 // every block a TextOutputStream writes, and returns what write(2) would.
+// Tests install one with ScopedHook<SetFileWriteHook> (ScopedHook.h).
 using FileWriteHook = std::function<long(int fd, const char* data, std::size_t size)>;
 FileWriteHook SetFileWriteHook(FileWriteHook hook);  // empty: the real write(2)
-
-class FileWriteHookGuard {
- public:
-  explicit FileWriteHookGuard(FileWriteHook hook) : previous_(SetFileWriteHook(std::move(hook))) {}
-  ~FileWriteHookGuard() { SetFileWriteHook(std::move(previous_)); }
-  FileWriteHookGuard(const FileWriteHookGuard&) = delete;
-  FileWriteHookGuard& operator=(const FileWriteHookGuard&) = delete;
-
- private:
-  FileWriteHook previous_;
-};
 
 }  // namespace fw

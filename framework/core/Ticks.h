@@ -6,8 +6,8 @@
 // more than a year of running. Successive calls never decrease.
 //
 // The counter goes through one process-wide hook so that tests can drive
-// time themselves: TicksHookGuard installs a hook for its lifetime and puts
-// the previous one back when it goes out of scope.
+// time themselves: ScopedHook<SetTicksHook> (ScopedHook.h) installs a hook
+// for its lifetime and puts the previous one back when it goes out of scope.
 #pragma once
 
 #include <cstdint>
@@ -22,16 +22,5 @@ std::int32_t Ticks();
 // Installs hook and returns the one it replaced. An empty hook restores the
 // monotonic clock.
 TicksHook SetTicksHook(TicksHook hook);
-
-class TicksHookGuard {
- public:
-  explicit TicksHookGuard(TicksHook hook) : previous_(SetTicksHook(std::move(hook))) {}
-  ~TicksHookGuard() { SetTicksHook(std::move(previous_)); }
-  TicksHookGuard(const TicksHookGuard&) = delete;
-  TicksHookGuard& operator=(const TicksHookGuard&) = delete;
-
- private:
-  TicksHook previous_;
-};
 
 }  // namespace fw

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 namespace fw {
 namespace {
@@ -31,10 +32,8 @@ std::optional<FolderItem> _GetApplicationBundleResources() {
   return top->Child("Resources");
 }
 
-ExecutableFileGuard::ExecutableFileGuard(const String& path) : previous_(Override()) {
-  Override() = path;
+std::optional<String> SetExecutableFileOverride(std::optional<String> path) {
+  return std::exchange(Override(), std::move(path));
 }
-
-ExecutableFileGuard::~ExecutableFileGuard() { Override() = previous_; }
 
 }  // namespace fw

@@ -6,7 +6,7 @@
 // <prefix>/bin/tobrik-client. It is returned whether or not it exists; it is
 // empty only when the executable's file cannot be found or has no such
 // grandparent. Tests can stand in another executable file with
-// ExecutableFileGuard.
+// ScopedHook<SetExecutableFileOverride> (ScopedHook.h).
 #pragma once
 
 #include <optional>
@@ -21,16 +21,9 @@ std::optional<FolderItem> _GetApplicationBundleResources();
 // The running program's executable file, links resolved; empty when unknown.
 std::optional<FolderItem> _ExecutableFile();
 
+// While path is set, _ExecutableFile() answers it instead; nullopt restores
+// the real one. Returns the value it replaced.
+std::optional<String> SetExecutableFileOverride(std::optional<String> path);
+
 // While alive, _ExecutableFile() answers path instead.
-class ExecutableFileGuard {
- public:
-  explicit ExecutableFileGuard(const String& path);
-  ~ExecutableFileGuard();
-  ExecutableFileGuard(const ExecutableFileGuard&) = delete;
-  ExecutableFileGuard& operator=(const ExecutableFileGuard&) = delete;
-
- private:
-  std::optional<String> previous_;
-};
-
 }  // namespace fw

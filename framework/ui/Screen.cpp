@@ -3,6 +3,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <utility>
+
 namespace fw {
 namespace {
 
@@ -31,10 +33,8 @@ std::int32_t ScreenCount() {
                                      : 0;
 }
 
-ScreenSizeGuard::ScreenSizeGuard(std::int32_t width, std::int32_t height) : previous_(Override()) {
-  Override() = ScreenInfo{0, 0, width, height};
+std::optional<ScreenInfo> SetScreenOverride(std::optional<ScreenInfo> screen) {
+  return std::exchange(Override(), screen);
 }
-
-ScreenSizeGuard::~ScreenSizeGuard() { Override() = previous_; }
 
 }  // namespace fw

@@ -1,6 +1,6 @@
 // The screens. Screen(0) is the first (primary) screen; an index with no
 // screen gives the first screen too. Sizes are in pixels. Tests stand in a
-// screen of a chosen size with ScreenSizeGuard.
+// screen of a chosen size with ScopedHook<SetScreenOverride> (ScopedHook.h).
 #pragma once
 
 #include <cstdint>
@@ -19,15 +19,8 @@ struct ScreenInfo {
 ScreenInfo Screen(std::int32_t index);
 std::int32_t ScreenCount();
 
-class ScreenSizeGuard {
- public:
-  ScreenSizeGuard(std::int32_t width, std::int32_t height);
-  ~ScreenSizeGuard();
-  ScreenSizeGuard(const ScreenSizeGuard&) = delete;
-  ScreenSizeGuard& operator=(const ScreenSizeGuard&) = delete;
-
- private:
-  std::optional<ScreenInfo> previous_;
-};
+// While screen is set, Screen(any index) answers it and ScreenCount() is 1;
+// nullopt restores the real screens. Returns the value it replaced.
+std::optional<ScreenInfo> SetScreenOverride(std::optional<ScreenInfo> screen);
 
 }  // namespace fw

@@ -15,7 +15,8 @@
 // remove one before it goes away.
 //
 // The clock and the alarms that wake the timer come from a replaceable
-// TimerClock (TimerClockGuard), so tests can move time by hand. The default
+// TimerClock (ScopedHook<SetTimerClock>, ScopedHook.h), so tests can move
+// time by hand. The default
 // uses the steady clock and precise Qt timers.
 #pragma once
 
@@ -44,18 +45,6 @@ class TimerClock {
 
 // Installs clock (null restores the default) and returns the previous one.
 std::shared_ptr<TimerClock> SetTimerClock(std::shared_ptr<TimerClock> clock);
-
-class TimerClockGuard {
- public:
-  explicit TimerClockGuard(std::shared_ptr<TimerClock> clock)
-      : previous_(SetTimerClock(std::move(clock))) {}
-  ~TimerClockGuard() { SetTimerClock(std::move(previous_)); }
-  TimerClockGuard(const TimerClockGuard&) = delete;
-  TimerClockGuard& operator=(const TimerClockGuard&) = delete;
-
- private:
-  std::shared_ptr<TimerClock> previous_;
-};
 
 class ActionNotificationReceiver {
  public:

@@ -152,20 +152,11 @@ std::vector<std::shared_ptr<Window>> _OpenWindows();
 
 // How ShowModal waits. The default runs the event loop until the window has
 // closed. A hook receives the window and returns when it likes; tests use it
-// so that no modal call blocks.
+// (through ScopedHook<SetShowModalHook>, ScopedHook.h) so that no modal call
+// blocks. An empty hook restores the default; the setter returns the hook it
+// replaced.
 using ShowModalHook = std::function<void(Window& window)>;
 ShowModalHook SetShowModalHook(ShowModalHook hook);
-
-class ShowModalHookGuard {
- public:
-  explicit ShowModalHookGuard(ShowModalHook hook) : previous_(SetShowModalHook(std::move(hook))) {}
-  ~ShowModalHookGuard() { SetShowModalHook(std::move(previous_)); }
-  ShowModalHookGuard(const ShowModalHookGuard&) = delete;
-  ShowModalHookGuard& operator=(const ShowModalHookGuard&) = delete;
-
- private:
-  ShowModalHook previous_;
-};
 
 // Framework bookkeeping: the registry of open windows.
 void _RegisterOpenWindow(std::shared_ptr<Window> window);

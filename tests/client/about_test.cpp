@@ -9,6 +9,7 @@
 
 #include "client/Pictures.h"
 #include "client/wAbout.h"
+#include "framework/core/ScopedHook.h"
 #include "framework/ui/Application.h"
 #include "tests/support/FakeTimerClock.h"
 #include "tests/support/GuiEnvironment.h"
@@ -21,7 +22,7 @@ using testsupport::GuiTest;
 class AboutBoxTest : public GuiTest {
  protected:
   std::shared_ptr<FakeTimerClock> clock_ = std::make_shared<FakeTimerClock>();
-  fw::TimerClockGuard clockGuard_{clock_};
+  fw::ScopedHook<fw::SetTimerClock> clockGuard_{clock_};
 };
 
 TEST_F(AboutBoxTest, LaidOutAsAMovableModalBox) {
@@ -141,7 +142,7 @@ TEST_F(AboutBoxTest, EachShowingGetsANewBoxAndTimer) {
 // The real platform timer and the real modal loop, once: ShowModal returns
 // when the box closes itself, never before 2500 ms.
 TEST(AboutBoxRealTimeTest, ShowModalReturnsWhenTheBoxClosesItself) {
-  fw::ShowModalHookGuard realModal(nullptr);
+  fw::ScopedHook<fw::SetShowModalHook> realModal(nullptr);
   auto box = wAbout::wAbout();
   auto start = std::chrono::steady_clock::now();
   box->ShowModal();

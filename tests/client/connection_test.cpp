@@ -7,6 +7,7 @@
 #include <string>
 #include <thread>
 
+#include "framework/core/ScopedHook.h"
 #include "framework/core/Ticks.h"
 #include "tests/client/support/ClientWindowTest.h"
 #include "tests/support/ResolverGate.h"
@@ -176,7 +177,7 @@ TEST_F(ConnectionTest, ServerThatNeverAcceptsTimesOutAfter1800Ticks) {
   // reading and the last to see where the wait stopped.
   std::int32_t now = 5000;
   std::int32_t readings = 0;
-  fw::TicksHookGuard ticks([&] {
+  fw::ScopedHook<fw::SetTicksHook> ticks([&] {
     ++readings;
     return now += 10;
   });
@@ -196,7 +197,7 @@ TEST_F(ConnectionTest, ServerThatNeverAcceptsTimesOutAfter1800Ticks) {
 TEST_F(ConnectionTest, NameThatNeverResolvesTimesOutToo) {
   testing_support::ResolverGate gate({"127.0.0.1"});  // never opened in time
   std::int32_t now = 0;
-  fw::TicksHookGuard ticks([&] { return now += 10; });
+  fw::ScopedHook<fw::SetTicksHook> ticks([&] { return now += 10; });
   Fill("slow.example", "3128", "abc");
   Click(*w->cmdConnect);
   EXPECT_EQ(boxes.messages, std::vector<fw::String>{kConnectFailed});

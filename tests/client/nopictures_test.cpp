@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "client/Pictures.h"
+#include "framework/core/ScopedHook.h"
 #include "framework/ui/Resources.h"
 #include "tests/client/support/ClientWindowTest.h"
 
@@ -21,7 +22,8 @@ class NoPicturesTest : public ClientWindowTest {
     ASSERT_NE(mkdtemp(tmpl), nullptr);
     folder_ = tmpl;
     std::filesystem::create_directories(folder_ + "/bin");
-    executable_ = std::make_unique<fw::ExecutableFileGuard>(folder_ + "/bin/tobrik-client");
+    executable_ = std::make_unique<fw::ScopedHook<fw::SetExecutableFileOverride>>(
+        folder_ + "/bin/tobrik-client");
   }
   void TearDown() override {
     ClientWindowTest::TearDown();
@@ -31,7 +33,7 @@ class NoPicturesTest : public ClientWindowTest {
   }
 
   std::string folder_;
-  std::unique_ptr<fw::ExecutableFileGuard> executable_;
+  std::unique_ptr<fw::ScopedHook<fw::SetExecutableFileOverride>> executable_;
   LoopbackListener listener;
 };
 

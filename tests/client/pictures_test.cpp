@@ -10,6 +10,7 @@
 
 #include "client/Pictures.h"
 #include "client/wAbout.h"
+#include "framework/core/ScopedHook.h"
 #include "framework/ui/Resources.h"
 #include "tests/support/FakeTimerClock.h"
 #include "tests/support/GuiEnvironment.h"
@@ -46,7 +47,8 @@ class PicturesTest : public testsupport::GuiTest {
     fs::remove_all(root_);
     fs::create_directories(root_ / "bin");
     fs::create_directories(root_ / "Resources");
-    exe_ = std::make_unique<fw::ExecutableFileGuard>((root_ / "bin" / "tobrik-client").string());
+    exe_ = std::make_unique<fw::ScopedHook<fw::SetExecutableFileOverride>>(
+        (root_ / "bin" / "tobrik-client").string());
   }
   void TearDown() override {
     exe_.reset();
@@ -58,7 +60,7 @@ class PicturesTest : public testsupport::GuiTest {
                   root_ / "Resources" / file, fs::copy_options::overwrite_existing);
   }
   fs::path root_;
-  std::unique_ptr<fw::ExecutableFileGuard> exe_;
+  std::unique_ptr<fw::ScopedHook<fw::SetExecutableFileOverride>> exe_;
 };
 
 TEST_F(PicturesTest, LoadOnceRetryWhileMissingAndKeepTheObject) {
@@ -72,7 +74,7 @@ TEST_F(PicturesTest, LoadOnceRetryWhileMissingAndKeepTheObject) {
   {
     SCOPED_TRACE("the About box without its icon still opens and closes");
     auto clock = std::make_shared<testsupport::FakeTimerClock>();
-    fw::TimerClockGuard guard(clock);
+    fw::ScopedHook<fw::SetTimerClock> guard(clock);
     auto box = wAbout::wAbout();
     EXPECT_EQ(box->Canvas1->Backdrop(), nullptr);
     EXPECT_TRUE(box->IsOpen());

@@ -11,6 +11,7 @@
 #include "client/Startup.h"
 #include "client/wAbout.h"
 #include "client/wMain.h"
+#include "framework/core/ScopedHook.h"
 #include "framework/ui/Application.h"
 #include "framework/ui/Menu.h"
 #include "tests/support/GuiEnvironment.h"
@@ -44,7 +45,7 @@ TEST_F(StartupTest, StartupMakesAppMenuBarAndMainWindow) {
 TEST_F(StartupTest, TheAboutItemShowsTheBoxModallyAndIsHandledEveryTime) {
   _Startup();
   std::vector<std::shared_ptr<fw::Window>> shown;
-  fw::ShowModalHookGuard modal([&](fw::Window& box) {
+  fw::ScopedHook<fw::SetShowModalHook> modal([&](fw::Window& box) {
     shown.push_back(box.shared_from_this());
     EXPECT_TRUE(box.IsOpen());
     box._HandleKey("q");  // a key press closes it at once

@@ -10,6 +10,7 @@
 #include "client/MenuBar1.h"
 #include "client/Pictures.h"
 #include "client/wMain.h"
+#include "framework/core/ScopedHook.h"
 #include "framework/ui/Screen.h"
 #include "tests/support/GuiEnvironment.h"
 
@@ -205,7 +206,7 @@ class MainWindowCentringTest : public MainWindowTest,
                                public ::testing::WithParamInterface<CentringCase> {};
 
 TEST_P(MainWindowCentringTest, CentredOnTheFirstScreenAtTop120) {
-  fw::ScreenSizeGuard screen(GetParam().screenWidth, 800);
+  fw::ScopedHook<fw::SetScreenOverride> screen(fw::ScreenInfo{0, 0, GetParam().screenWidth, 800});
   auto w = Build();
   EXPECT_EQ(w->Left(), GetParam().expectedLeft);
   EXPECT_EQ(w->Top(), 120);

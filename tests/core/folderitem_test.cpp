@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "framework/core/ScopedHook.h"
 #include "framework/core/Shell.h"
 #include "framework/core/TextInputStream.h"
 #include "framework/core/TextOutputStream.h"
@@ -136,7 +137,7 @@ TEST_F(FolderItemFiles, FailedCopyLeavesDestinationWhole) {
   WriteFile(src->AbsolutePath(), std::string(300000, 'n'));
   {
     int calls = 0;
-    fw::FileWriteHookGuard guard([&](int, const char*, std::size_t size) -> long {
+    fw::ScopedHook<fw::SetFileWriteHook> guard([&](int, const char*, std::size_t size) -> long {
       if (++calls == 2) {
         errno = ENOSPC;
         return -1;

@@ -1,4 +1,5 @@
 #include "framework/core/Shell.h"
+#include "framework/core/ScopedHook.h"
 
 #include <gtest/gtest.h>
 
@@ -41,7 +42,7 @@ TEST(Shell, OwnFolderLeadsThePath) {
 TEST(Shell, HookSeesEveryCommandAndGuardRestores) {
   std::vector<std::string> seen;
   {
-    fw::ShellHookGuard guard([&](const std::string& command, std::string& output) {
+    fw::ScopedHook<fw::SetShellHook> guard([&](const std::string& command, std::string& output) {
       seen.push_back(command);
       output = "faked";
       return 5;

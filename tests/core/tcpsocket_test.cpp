@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "framework/core/ScopedHook.h"
 #include "framework/core/SocketWatch.h"
 #include "tests/support/LoopbackListener.h"
 #include "tests/support/ResolverGate.h"
@@ -281,14 +282,15 @@ TEST_F(SocketTest, ResolverThatDoesNotAnswerBlocksNothing) {
 }
 
 TEST_F(SocketTest, NameWithoutAddressesIsNotFound) {
-  fw::HostResolverGuard resolver([](const fw::String&) { return std::vector<fw::String>{}; });
+  fw::ScopedHook<fw::SetHostResolver> resolver(
+      [](const fw::String&) { return std::vector<fw::String>{}; });
   ConnectTo("nowhere.example", listener_.Port());
   ASSERT_TRUE(PollUntil([&] { return errors_ > 0; }));
   EXPECT_EQ(socket_.LastErrorCode(), fw::TCPSocket::kHostNotFound);
 }
 
 TEST_F(SocketTest, ResolverThatThrowsFindsNothing) {
-  fw::HostResolverGuard resolver(
+  fw::ScopedHook<fw::SetHostResolver> resolver(
       [](const fw::String&) -> std::vector<fw::String> { throw std::runtime_error("boom"); });
   ConnectTo("broken.example", listener_.Port());
   ASSERT_TRUE(PollUntil([&] { return errors_ > 0; }));
@@ -437,7 +439,7 @@ class RecordingWatch : public fw::SocketWatch {
 
 TEST(TCPSocket, RegistersWithTheWatchWhileOpen) {
   auto watch = std::make_shared<RecordingWatch>();
-  auto previous = fw::SetSocketWatch(watch);
+  fw::ScopedHook<fw::SetSocketWatch> installed(watch);
   LoopbackListener listener;
   {
     fw::TCPSocket socket;
@@ -463,7 +465,6 @@ TEST(TCPSocket, RegistersWithTheWatchWhileOpen) {
   }
   ASSERT_EQ(watch->log.size(), 4u);  // the destructor unregistered it
   EXPECT_EQ(watch->log[3].first, "remove");
-  fw::SetSocketWatch(previous);
 }
 
 }  // namespace

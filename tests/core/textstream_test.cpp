@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "framework/core/FolderItem.h"
+#include "framework/core/ScopedHook.h"
 #include "framework/core/TextInputStream.h"
 #include "framework/core/TextOutputStream.h"
 #include "tests/core/support/TempFolder.h"
@@ -188,7 +189,7 @@ TEST_F(TextOutput, FailedWriteLeavesOldFileWholeAndCloseReportsIt) {
   for (const Case& c : cases) {
     WriteFile(target.AbsolutePath(), "old\n");
     int calls = 0;
-    fw::FileWriteHookGuard guard([&](int, const char*, std::size_t size) -> long {
+    fw::ScopedHook<fw::SetFileWriteHook> guard([&](int, const char*, std::size_t size) -> long {
       if (++calls == c.fail_on_call) {
         errno = c.error;
         return -1;
@@ -205,9 +206,10 @@ TEST_F(TextOutput, FailedWriteLeavesOldFileWholeAndCloseReportsIt) {
 }
 
 TEST_F(TextOutput, ShortWritesAreCompleted) {
-  fw::FileWriteHookGuard guard([](int fd, const char* data, std::size_t size) -> long {
-    return write(fd, data, size < 7 ? size : 7);
-  });
+  fw::ScopedHook<fw::SetFileWriteHook> guard(
+      [](int fd, const char* data, std::size_t size) -> long {
+        return write(fd, data, size < 7 ? size : 7);
+      });
   auto out = target.CreateTextFile();
   std::string expected;
   for (int i = 0; i < 100; ++i) {

@@ -1,4 +1,5 @@
 #include "framework/core/Ticks.h"
+#include "framework/core/ScopedHook.h"
 
 #include <gtest/gtest.h>
 
@@ -11,12 +12,12 @@ TEST(Ticks, HookReplacesTheClockAndGuardPutsItBack) {
   const std::int32_t before = fw::Ticks();
   {
     std::int32_t now = 1000000;
-    fw::TicksHookGuard guard([&] { return now; });
+    fw::ScopedHook<fw::SetTicksHook> guard([&] { return now; });
     EXPECT_EQ(fw::Ticks(), 1000000);
     now = 1001800;
     EXPECT_EQ(fw::Ticks(), 1001800);
     {
-      fw::TicksHookGuard inner([] { return 7; });
+      fw::ScopedHook<fw::SetTicksHook> inner([] { return 7; });
       EXPECT_EQ(fw::Ticks(), 7);
     }
     EXPECT_EQ(fw::Ticks(), 1001800);
@@ -27,7 +28,7 @@ TEST(Ticks, HookReplacesTheClockAndGuardPutsItBack) {
 }
 
 TEST(Ticks, EmptyHookRestoresTheClock) {
-  fw::TicksHookGuard guard([] { return -5; });
+  fw::ScopedHook<fw::SetTicksHook> guard([] { return -5; });
   EXPECT_EQ(fw::Ticks(), -5);
   fw::TicksHook previous = fw::SetTicksHook({});
   EXPECT_GE(fw::Ticks(), 0);

@@ -9,6 +9,7 @@
 
 #include "framework/core/Clipboard.h"
 #include "framework/core/FolderItem.h"
+#include "framework/core/ScopedHook.h"
 #include "framework/core/Shell.h"
 #include "framework/core/TextOutputStream.h"
 #include "plist/plist.h"
@@ -333,7 +334,7 @@ TEST_F(DocumentTest, FailedWriteLeavesTheOldFileWhole) {
   Document doc(Item("a"));
   doc.root->SetString("a", std::string(200000, 'x'));
   {
-    fw::FileWriteHookGuard full([](int, const char*, std::size_t) -> long {
+    fw::ScopedHook<fw::SetFileWriteHook> full([](int, const char*, std::size_t) -> long {
       errno = ENOSPC;
       return -1;
     });
@@ -445,7 +446,7 @@ class FakePlutil {
   }
 
   std::string path_;
-  fw::ShellHookGuard guard_;
+  fw::ScopedHook<fw::SetShellHook> guard_;
 };
 
 class BinaryDocument : public DocumentTest {
@@ -560,7 +561,7 @@ TEST_F(BinaryDocument, SourceStaysUntouchedWhenSavingCannotComplete) {
       doc.errorMessage = c.message;
     }
     {
-      fw::FileWriteHookGuard writes(
+      fw::ScopedHook<fw::SetFileWriteHook> writes(
           c.failWrites ? fw::FileWriteHook([](int, const char*, std::size_t) -> long {
             errno = EIO;
             return -1;
@@ -596,7 +597,7 @@ TEST_F(BinaryDocument, NotAPlistLoadKeepsTheBinaryState) {
 // ---- Dump ----------------------------------------------------------------------
 
 TEST_F(DocumentTest, DumpPutsLevelsOnTheClipboardInPostOrder) {
-  fw::ClipboardBackendGuard clip(nullptr);  // a fresh in-memory clipboard
+  fw::ScopedHook<fw::SetClipboardBackend> clip(nullptr);  // a fresh in-memory clipboard
   WriteFile(tmp.File("a"),
             XmlFile({"<key>read</key>", "<string>a&lt;b</string>", "<key>d</key>", "<dict>",
                      "<key>x</key>", "<integer>1</integer>", "<key>e</key>", "<array>", "<true/>",
@@ -622,7 +623,7 @@ TEST_F(DocumentTest, DumpPutsLevelsOnTheClipboardInPostOrder) {
 
 // A deep tree is dumped without one call per level: in a small stack.
 TEST_F(DocumentTest, DeepTreeIsDumpedWithinASmallStack) {
-  fw::ClipboardBackendGuard clip(nullptr);
+  fw::ScopedHook<fw::SetClipboardBackend> clip(nullptr);
   const int depth = 1000;
   plistDict root;
   plistDict* node = &root;
@@ -657,7 +658,7 @@ TEST_F(DocumentTest, SecondLoadAddsHeaderLines) {
 }
 
 TEST_F(DocumentTest, LevelDumpAppendsToTheClipboard) {
-  fw::ClipboardBackendGuard clip(nullptr);
+  fw::ScopedHook<fw::SetClipboardBackend> clip(nullptr);
   plistDict node;
   node.types.SetValue("k", "data");
   node.values.SetValue("k", "AA\n");

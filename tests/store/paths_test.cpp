@@ -7,6 +7,7 @@
 #include "framework/core/Date.h"
 #include "framework/core/FolderItem.h"
 #include "framework/core/MsgBox.h"
+#include "framework/core/ScopedHook.h"
 #include "plist/plist.h"
 #include "plist/plistDict.h"
 #include "tests/core/support/TempFolder.h"
@@ -390,7 +391,7 @@ TEST_F(Paths, MoveWhoseNestedWriteFailsLeavesTheSourceAndReportsTheFailure) {
 
 TEST_F(Paths, WithDebugOnEachRefusalOrFailedWriteShowsItsMessageOnce) {
   std::vector<fw::String> shown;
-  fw::MsgBoxHookGuard guard([&](const fw::String& text) { shown.push_back(text); });
+  fw::ScopedHook<fw::SetMsgBoxHook> guard([&](const fw::String& text) { shown.push_back(text); });
   doc.debug = true;
   root.SetString("k", "v");
   root.SetInteger("n", 1);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "framework/core/MsgBox.h"
+#include "framework/core/ScopedHook.h"
 #include "framework/ui/Window.h"
 
 namespace testsupport {
@@ -27,7 +28,7 @@ class MsgBoxRecorder {
   std::vector<fw::String> messages;
 
  private:
-  fw::MsgBoxHookGuard guard_;
+  fw::ScopedHook<fw::SetMsgBoxHook> guard_;
 };
 
 // Lets the Qt event loop run for a moment (delivers posted events).

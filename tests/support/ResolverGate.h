@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/core/ScopedHook.h"
 #include "framework/core/TCPSocket.h"
 
 namespace testing_support {
@@ -50,7 +51,7 @@ class ResolverGate {
     int asked = 0;
   };
   std::shared_ptr<State> state_;
-  fw::HostResolverGuard guard_;
+  fw::ScopedHook<fw::SetHostResolver> guard_;
 };
 
 }  // namespace testing_support

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 
+#include "framework/core/ScopedHook.h"
 #include "framework/ui/Resources.h"
 
 namespace {
@@ -22,7 +23,7 @@ TEST(ResourcesFolderTest, IsResourcesBesideTheExecutablesFolder) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.exe);
-    fw::ExecutableFileGuard exe(c.exe);
+    fw::ScopedHook<fw::SetExecutableFileOverride> exe(c.exe);
     auto folder = fw::_GetApplicationBundleResources();
     if (*c.resources == 0) {
       EXPECT_FALSE(folder.has_value());

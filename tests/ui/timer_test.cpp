@@ -7,6 +7,7 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include "framework/core/ScopedHook.h"
 #include "framework/ui/Timer.h"
 #include "tests/support/FakeTimerClock.h"
 #include "tests/support/GuiEnvironment.h"
@@ -22,7 +23,7 @@ class TimerTest : public testsupport::GuiTest {
     timer_._InstallInstanceEventHandler("Action", fw::EventHandler([this] { ++fired_; }));
   }
   std::shared_ptr<FakeTimerClock> clock_ = std::make_shared<FakeTimerClock>();
-  fw::TimerClockGuard guard_{clock_};
+  fw::ScopedHook<fw::SetTimerClock> guard_{clock_};
   fw::Timer timer_;
   int fired_ = 0;
 };

@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "framework/core/ScopedHook.h"
 #include "framework/ui/EditField.h"
 #include "framework/ui/StaticText.h"
 #include "framework/ui/Window.h"
@@ -128,7 +129,7 @@ TEST_F(WindowTest, CloseRaisesTheControlsCloseThenTheWindowsOnce) {
 }
 
 TEST_F(WindowTest, ShowModalReturnsWhenTheWindowHasClosed) {
-  fw::ShowModalHookGuard realModal(nullptr);
+  fw::ScopedHook<fw::SetShowModalHook> realModal(nullptr);
   auto w = Open();
   QTimer::singleShot(20, w->_Widget(), [raw = w.get()] { raw->Close(); });
   w->ShowModal();
@@ -139,7 +140,7 @@ TEST_F(WindowTest, ShowModalReturnsWhenTheWindowHasClosed) {
 
 TEST_F(WindowTest, ShowModalGoesThroughTheHook) {
   int calls = 0;
-  fw::ShowModalHookGuard modal([&](fw::Window& shown) {
+  fw::ScopedHook<fw::SetShowModalHook> modal([&](fw::Window& shown) {
     ++calls;
     EXPECT_EQ(shown._ClassName(), "Recorder");
   });

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "framework/core/ScopedHook.h"
 #include "framework/ui/Resources.h"
 
 namespace {
@@ -14,13 +15,13 @@ class ClientEnvironment final : public ::testing::Environment {
   void SetUp() override {
     const char* source = std::getenv("TOBRIK_SOURCE_DIR");
     if (source)
-      guard_ =
-          std::make_unique<fw::ExecutableFileGuard>(std::string(source) + "/bin/tobrik-client");
+      guard_ = std::make_unique<fw::ScopedHook<fw::SetExecutableFileOverride>>(
+          std::string(source) + "/bin/tobrik-client");
   }
   void TearDown() override { guard_.reset(); }
 
  private:
-  std::unique_ptr<fw::ExecutableFileGuard> guard_;
+  std::unique_ptr<fw::ScopedHook<fw::SetExecutableFileOverride>> guard_;
 };
 
 [[maybe_unused]] ::testing::Environment* const environment =

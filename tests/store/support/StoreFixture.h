@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "framework/core/MsgBox.h"
+#include "framework/core/ScopedHook.h"
 #include "plist/plist.h"
 #include "plist/plistDict.h"
 
@@ -99,7 +100,7 @@ class MsgBoxRecorder {
   std::vector<std::string> shown;
 
  private:
-  fw::MsgBoxHookGuard guard_;
+  fw::ScopedHook<fw::SetMsgBoxHook> guard_;
 };
 
 // Exposes the protected parts of a node for tests that build levels the public
