@@ -1,6 +1,9 @@
 // Building and placing the main window.
 #include "client/wMain.h"
 
+#include <variant>
+#include <vector>
+
 #include "client/MenuBar1.h"
 #include "client/Pictures.h"
 #include "client/wskClient.h"
@@ -12,55 +15,233 @@ namespace {
 
 constexpr const char* kClassName = "wMain.wMain";
 
-fw::RectProperties Rect(std::int32_t left, std::int32_t top, std::int32_t width,
-                        std::int32_t height, fw::RectControl* in, std::int32_t tab,
-                        bool enabled = true, bool visible = true) {
-  fw::RectProperties p;
-  p.Left = left;
-  p.Top = top;
-  p.Width = width;
-  p.Height = height;
-  p.InitialParent = in;
-  p.TabIndex = tab;
-  p.Enabled = enabled;
-  p.Visible = visible;
+using Main = class wMain;
+template <class C>
+using Member = std::shared_ptr<C> Main::*;
+
+// What sets a control apart within its class, beside its place.
+struct Box {
+  Member<fw::GroupBox> control;
+  const char* caption;
+};
+struct Label {
+  Member<fw::StaticText> control;
+  const char* text;
+};
+struct Field {
+  Member<fw::EditField> control;
+  const char* text;
+  const char* mask = "";
+  std::int32_t alignment = 0;
+};
+struct Button {
+  Member<fw::BevelButton> control;
+  fw::PicturePtr (*picture)();
+  std::int32_t iconAlign;
+  bool acceptFocus = false;
+};
+struct Socket {
+  Member<class wskClient> control;
+};
+
+enum class State { Shown, Disabled, Hidden };  // Disabled stays visible, Hidden stays enabled
+
+// Window-relative, also inside a group box; tab counts within the container.
+struct Place {
+  std::int32_t left = 0, top = 0, width = 0, height = 0;
+  Member<fw::GroupBox> in = nullptr;  // null: on the window
+  std::int32_t tab = 0;
+  State state = State::Shown;
+};
+
+// A window method bound to one event of a control.
+struct Binding {
+  const char* event;
+  std::variant<void (Main::*)(), bool (Main::*)(const fw::String&)> handler;
+};
+
+struct ControlRow {
+  const char* name;
+  std::variant<Box, Label, Field, Button, Socket> kind;
+  Place place;
+  std::vector<Binding> events;  // bound in this order
+};
+
+// Every control in the order it is built; the order is also the window's
+// control order.
+const ControlRow kControls[] = {
+    {"GroupBox1", Box{&Main::GroupBox1, "サーバ"}, {10, 152, 527, 97, nullptr, 0}, {}},
+    {"StaticText1",
+     Label{&Main::StaticText1, "サーバ IP:"},
+     {26, 182, 76, 20, &Main::GroupBox1, 0},
+     {}},
+    {"txtServer",
+     Field{&Main::txtServer, ""},
+     {114, 181, 185, 26, &Main::GroupBox1, 1},
+     {{"Open", &Main::txtServer_Open},
+      {"Close", &Main::txtServer_Close},
+      {"TextChange", &Main::txtServer_TextChange}}},
+    {"txtPort",
+     Field{&Main::txtPort, "3128", "#####", 3},
+     {355, 181, 51, 26, &Main::GroupBox1, 2},
+     {{"Open", &Main::txtPort_Open},
+      {"Close", &Main::txtPort_Close},
+      {"TextChange", &Main::txtPort_TextChange}}},
+    {"StaticText2",
+     Label{&Main::StaticText2, "ポート:"},
+     {303, 181, 46, 20, &Main::GroupBox1, 3},
+     {}},
+    {"txtName",
+     Field{&Main::txtName, ""},
+     {114, 215, 185, 26, &Main::GroupBox1, 4},
+     {{"Open", &Main::txtName_Open}, {"TextChange", &Main::txtName_TextChange}}},
+    {"StaticText3", Label{&Main::StaticText3, "名前:"}, {24, 216, 78, 20, &Main::GroupBox1, 5}, {}},
+    {"cmdConnect",
+     Button{&Main::cmdConnect, button_connect_japan, 1},
+     {420, 195, 103, 31, &Main::GroupBox1, 6},
+     {{"Action", &Main::cmdConnect_Action}}},
+    {"GroupBox2", Box{&Main::GroupBox2, "挙手"}, {10, 6, 89, 97, nullptr, 1}, {}},
+    {"Image1",
+     Button{&Main::Image1, Handbutton53, 1},
+     {24, 30, 60, 60, &Main::GroupBox2, 0, State::Disabled},
+     {{"Action", &Main::Image1_Action}}},
+    {"GroupBox3", Box{&Main::GroupBox3, "はい／いいえ"}, {111, 6, 149, 97, nullptr, 2}, {}},
+    {"Image2",
+     Button{&Main::Image2, YESicon54, 1},
+     {117, 30, 60, 60, &Main::GroupBox3, 0, State::Disabled},
+     {{"Action", &Main::Image2_Action}}},
+    {"Image3",
+     Button{&Main::Image3, NOicon54, 1},
+     {189, 30, 60, 60, &Main::GroupBox3, 1, State::Disabled},
+     {{"Action", &Main::Image3_Action}}},
+    {"GroupBox4", Box{&Main::GroupBox4, "複数選択"}, {272, 6, 269, 97, nullptr, 3}, {}},
+    {"Image4",
+     Button{&Main::Image4, Abutton53, 1},
+     {281, 30, 60, 60, &Main::GroupBox4, 0, State::Disabled},
+     {{"Action", &Main::Image4_Action}}},
+    {"Image5",
+     Button{&Main::Image5, Bbutton53, 1},
+     {345, 30, 60, 60, &Main::GroupBox4, 1, State::Disabled},
+     {{"Action", &Main::Image5_Action}}},
+    {"Image6",
+     Button{&Main::Image6, Cbutton53, 1},
+     {410, 30, 60, 60, &Main::GroupBox4, 2, State::Disabled},
+     {{"Action", &Main::Image6_Action}}},
+    {"Image7",
+     Button{&Main::Image7, Dbutton53, 1},
+     {474, 30, 60, 60, &Main::GroupBox4, 3, State::Disabled},
+     {{"Action", &Main::Image7_Action}}},
+    {"wskClient", Socket{&Main::wskClient}, {}, {{"Error", &Main::wskClient_Error}}},
+    {"FreeTextOK",
+     Button{&Main::FreeTextOK, okbutton, 0, true},
+     {465, 112, 76, 26, nullptr, 8, State::Disabled},
+     {{"Action", &Main::FreeTextOK_Action}}},
+    {"FreeText",
+     Button{&Main::FreeText, TextButtonSmall, 0},
+     {24, 110, 31, 30, nullptr, 9, State::Disabled},
+     {{"Action", &Main::FreeText_Action}}},
+    {"EditField1",
+     Field{&Main::EditField1, ""},
+     {66, 113, 389, 26, nullptr, 10},
+     {{"TextChange", &Main::EditField1_TextChange}, {"KeyDown", &Main::EditField1_KeyDown}}},
+    {"BottomHandle",
+     Button{&Main::BottomHandle, FrameHandle, 0},
+     {224, 250, 104, 20, nullptr, 11, State::Hidden},
+     {{"Action", &Main::BottomHandle_Action}}},
+    {"TopHandle",
+     Button{&Main::TopHandle, FrameHandle, 0},
+     {224, 143, 104, 20, nullptr, 12, State::Hidden},
+     {{"Action", &Main::TopHandle_Action}}},
+};
+
+// Makes a control of class C through the window, runs its constructor, adds
+// it under name and keeps it in its member.
+template <class C>
+C& Add(Main& window, const char* name, Member<C> member) {
+  auto control = window.__New<C>();
+  control->Constructor();
+  window._AddControl(name, control);
+  window.*member = control;
+  return *control;
+}
+
+// The layout of class C at place, with the class's common properties.
+template <class C>
+typename C::Properties LaidOut(Main& window, const Place& at) {
+  typename C::Properties p;
+  p.Left = at.left;
+  p.Top = at.top;
+  p.Width = at.width;
+  p.Height = at.height;
+  p.InitialParent = at.in ? (window.*at.in).get() : nullptr;
+  p.TabIndex = at.tab;
+  p.Enabled = at.state != State::Disabled;
+  p.Visible = at.state != State::Hidden;
   return p;
 }
 
-fw::GroupBox::Properties Box(const fw::RectProperties& r, const char* caption) {
-  fw::GroupBox::Properties p;
-  static_cast<fw::RectProperties&>(p) = r;
-  p.Caption = caption;
-  return p;
+fw::EventSource& Build(Main& window, const ControlRow& row, const Box& box) {
+  fw::GroupBox& control = Add(window, row.name, box.control);
+  fw::GroupBox::Properties p = LaidOut<fw::GroupBox>(window, row.place);
+  p.Caption = box.caption;
+  control._SetProperties(p);
+  return control;
 }
 
-fw::StaticText::Properties Label(const fw::RectProperties& r, const char* text) {
-  fw::StaticText::Properties p;
-  static_cast<fw::RectProperties&>(p) = r;
-  p.Text = text;
+fw::EventSource& Build(Main& window, const ControlRow& row, const Label& label) {
+  fw::StaticText& control = Add(window, row.name, label.control);
+  fw::StaticText::Properties p = LaidOut<fw::StaticText>(window, row.place);
+  p.Text = label.text;
   p.TextAlign = 2;  // right-aligned, toward the field
   p.Multiline = false;
-  return p;
+  control._SetProperties(p);
+  return control;
 }
 
-fw::EditField::Properties Field(const fw::RectProperties& r, const char* text,
-                                const char* mask = "", std::int32_t alignment = 0) {
-  fw::EditField::Properties p;
-  static_cast<fw::RectProperties&>(p) = r;
-  p.Text = text;
-  p.Mask = mask;
-  p.Alignment = alignment;
-  return p;
+fw::EventSource& Build(Main& window, const ControlRow& row, const Field& field) {
+  fw::EditField& control = Add(window, row.name, field.control);
+  fw::EditField::Properties p = LaidOut<fw::EditField>(window, row.place);
+  p.Text = field.text;
+  p.Mask = field.mask;
+  p.Alignment = field.alignment;
+  control._SetProperties(p);
+  return control;
 }
 
-fw::BevelButton::Properties Button(const fw::RectProperties& r, std::int32_t iconAlign,
-                                   bool acceptFocus = false) {
-  fw::BevelButton::Properties p;
-  static_cast<fw::RectProperties&>(p) = r;
+fw::EventSource& Build(Main& window, const ControlRow& row, const Button& button) {
+  fw::BevelButton& control = Add(window, row.name, button.control);
+  control.SetIcon(button.picture());
+  fw::BevelButton::Properties p = LaidOut<fw::BevelButton>(window, row.place);
   p.Caption = "";
-  p.IconAlign = iconAlign;
-  p.AcceptFocus = acceptFocus;
-  return p;
+  p.IconAlign = button.iconAlign;
+  p.AcceptFocus = button.acceptFocus;
+  control._SetProperties(p);
+  return control;
+}
+
+// The socket is no visual control: made directly, with no place of its own.
+fw::EventSource& Build(Main& window, const ControlRow& row, const Socket& socket) {
+  auto control = std::make_shared<class wskClient>();
+  control->Constructor();
+  window._AddControl(row.name, std::static_pointer_cast<fw::PaneChild>(control));
+  window.*socket.control = control;
+  control->SetAddress("");
+  control->SetPort(0);
+  return *control;
+}
+
+void Bind(Main& window, fw::EventSource& control, const Binding& binding) {
+  Main* self = &window;
+  if (auto* plain = std::get_if<void (Main::*)()>(&binding.handler)) {
+    auto method = *plain;
+    control._InstallInstanceEventHandler(binding.event,
+                                         fw::EventHandler([self, method] { (self->*method)(); }));
+  } else {
+    auto method = std::get<bool (Main::*)(const fw::String&)>(binding.handler);
+    control._InstallInstanceEventHandler(
+        binding.event, fw::KeyEventHandler(
+                           [self, method](const fw::String& key) { return (self->*method)(key); }));
+  }
 }
 
 }  // namespace
@@ -103,136 +284,12 @@ void wMain::Layout() {
 
 void wMain::CreateControls() { _CreateControls0(); }
 
-namespace {
-
-// Makes a control of class C through the window, runs its constructor and
-// adds it under name.
-template <class C>
-std::shared_ptr<C> NewControl(fw::Window& window, const char* name) {
-  auto control = window.__New<C>();
-  control->Constructor();
-  window._AddControl(name, control);
-  return control;
-}
-
-}  // namespace
-
 void wMain::_CreateControls0() {
-  using fw::EventHandler;
-  auto on = [this](fw::EventSource& source, const char* event, void (wMain::*handler)()) {
-    source._InstallInstanceEventHandler(event,
-                                        EventHandler([this, handler] { (this->*handler)(); }));
-  };
-
-  GroupBox1 = NewControl<fw::GroupBox>(*this, "GroupBox1");
-  GroupBox1->_SetProperties(Box(Rect(10, 152, 527, 97, nullptr, 0), "サーバ"));
-
-  StaticText1 = NewControl<fw::StaticText>(*this, "StaticText1");
-  StaticText1->_SetProperties(Label(Rect(26, 182, 76, 20, GroupBox1.get(), 0), "サーバ IP:"));
-
-  txtServer = NewControl<fw::EditField>(*this, "txtServer");
-  txtServer->_SetProperties(Field(Rect(114, 181, 185, 26, GroupBox1.get(), 1), ""));
-  on(*txtServer, "Open", &wMain::txtServer_Open);
-  on(*txtServer, "Close", &wMain::txtServer_Close);
-  on(*txtServer, "TextChange", &wMain::txtServer_TextChange);
-
-  txtPort = NewControl<fw::EditField>(*this, "txtPort");
-  txtPort->_SetProperties(Field(Rect(355, 181, 51, 26, GroupBox1.get(), 2), "3128", "#####", 3));
-  on(*txtPort, "Open", &wMain::txtPort_Open);
-  on(*txtPort, "Close", &wMain::txtPort_Close);
-  on(*txtPort, "TextChange", &wMain::txtPort_TextChange);
-
-  StaticText2 = NewControl<fw::StaticText>(*this, "StaticText2");
-  StaticText2->_SetProperties(Label(Rect(303, 181, 46, 20, GroupBox1.get(), 3), "ポート:"));
-
-  txtName = NewControl<fw::EditField>(*this, "txtName");
-  txtName->_SetProperties(Field(Rect(114, 215, 185, 26, GroupBox1.get(), 4), ""));
-  on(*txtName, "Open", &wMain::txtName_Open);
-  on(*txtName, "TextChange", &wMain::txtName_TextChange);
-
-  StaticText3 = NewControl<fw::StaticText>(*this, "StaticText3");
-  StaticText3->_SetProperties(Label(Rect(24, 216, 78, 20, GroupBox1.get(), 5), "名前:"));
-
-  cmdConnect = NewControl<fw::BevelButton>(*this, "cmdConnect");
-  cmdConnect->SetIcon(button_connect_japan());
-  cmdConnect->_SetProperties(Button(Rect(420, 195, 103, 31, GroupBox1.get(), 6), 1));
-  on(*cmdConnect, "Action", &wMain::cmdConnect_Action);
-
-  GroupBox2 = NewControl<fw::GroupBox>(*this, "GroupBox2");
-  GroupBox2->_SetProperties(Box(Rect(10, 6, 89, 97, nullptr, 1), "挙手"));
-
-  Image1 = NewControl<fw::BevelButton>(*this, "Image1");
-  Image1->SetIcon(Handbutton53());
-  Image1->_SetProperties(Button(Rect(24, 30, 60, 60, GroupBox2.get(), 0, false), 1));
-  on(*Image1, "Action", &wMain::Image1_Action);
-
-  GroupBox3 = NewControl<fw::GroupBox>(*this, "GroupBox3");
-  GroupBox3->_SetProperties(Box(Rect(111, 6, 149, 97, nullptr, 2), "はい／いいえ"));
-
-  Image2 = NewControl<fw::BevelButton>(*this, "Image2");
-  Image2->SetIcon(YESicon54());
-  Image2->_SetProperties(Button(Rect(117, 30, 60, 60, GroupBox3.get(), 0, false), 1));
-  on(*Image2, "Action", &wMain::Image2_Action);
-
-  Image3 = NewControl<fw::BevelButton>(*this, "Image3");
-  Image3->SetIcon(NOicon54());
-  Image3->_SetProperties(Button(Rect(189, 30, 60, 60, GroupBox3.get(), 1, false), 1));
-  on(*Image3, "Action", &wMain::Image3_Action);
-
-  GroupBox4 = NewControl<fw::GroupBox>(*this, "GroupBox4");
-  GroupBox4->_SetProperties(Box(Rect(272, 6, 269, 97, nullptr, 3), "複数選択"));
-
-  Image4 = NewControl<fw::BevelButton>(*this, "Image4");
-  Image4->SetIcon(Abutton53());
-  Image4->_SetProperties(Button(Rect(281, 30, 60, 60, GroupBox4.get(), 0, false), 1));
-  on(*Image4, "Action", &wMain::Image4_Action);
-
-  Image5 = NewControl<fw::BevelButton>(*this, "Image5");
-  Image5->SetIcon(Bbutton53());
-  Image5->_SetProperties(Button(Rect(345, 30, 60, 60, GroupBox4.get(), 1, false), 1));
-  on(*Image5, "Action", &wMain::Image5_Action);
-
-  Image6 = NewControl<fw::BevelButton>(*this, "Image6");
-  Image6->SetIcon(Cbutton53());
-  Image6->_SetProperties(Button(Rect(410, 30, 60, 60, GroupBox4.get(), 2, false), 1));
-  on(*Image6, "Action", &wMain::Image6_Action);
-
-  Image7 = NewControl<fw::BevelButton>(*this, "Image7");
-  Image7->SetIcon(Dbutton53());
-  Image7->_SetProperties(Button(Rect(474, 30, 60, 60, GroupBox4.get(), 3, false), 1));
-  on(*Image7, "Action", &wMain::Image7_Action);
-
-  wskClient = std::make_shared<class wskClient>();
-  wskClient->Constructor();
-  _AddControl("wskClient", std::static_pointer_cast<fw::PaneChild>(wskClient));
-  _SetUpwskClient();
-
-  FreeTextOK = NewControl<fw::BevelButton>(*this, "FreeTextOK");
-  FreeTextOK->SetIcon(okbutton());
-  FreeTextOK->_SetProperties(Button(Rect(465, 112, 76, 26, nullptr, 8, false), 0, true));
-  on(*FreeTextOK, "Action", &wMain::FreeTextOK_Action);
-
-  FreeText = NewControl<fw::BevelButton>(*this, "FreeText");
-  FreeText->SetIcon(TextButtonSmall());
-  FreeText->_SetProperties(Button(Rect(24, 110, 31, 30, nullptr, 9, false), 0));
-  on(*FreeText, "Action", &wMain::FreeText_Action);
-
-  EditField1 = NewControl<fw::EditField>(*this, "EditField1");
-  EditField1->_SetProperties(Field(Rect(66, 113, 389, 26, nullptr, 10), ""));
-  on(*EditField1, "TextChange", &wMain::EditField1_TextChange);
-  EditField1->_InstallInstanceEventHandler(
-      "KeyDown",
-      fw::KeyEventHandler([this](const fw::String& key) { return EditField1_KeyDown(key); }));
-
-  BottomHandle = NewControl<fw::BevelButton>(*this, "BottomHandle");
-  BottomHandle->SetIcon(FrameHandle());
-  BottomHandle->_SetProperties(Button(Rect(224, 250, 104, 20, nullptr, 11, true, false), 0));
-  on(*BottomHandle, "Action", &wMain::BottomHandle_Action);
-
-  TopHandle = NewControl<fw::BevelButton>(*this, "TopHandle");
-  TopHandle->SetIcon(FrameHandle());
-  TopHandle->_SetProperties(Button(Rect(224, 143, 104, 20, nullptr, 12, true, false), 0));
-  on(*TopHandle, "Action", &wMain::TopHandle_Action);
+  for (const ControlRow& row : kControls) {
+    fw::EventSource& control = std::visit(
+        [&](const auto& kind) -> fw::EventSource& { return Build(*this, row, kind); }, row.kind);
+    for (const Binding& binding : row.events) Bind(*this, control, binding);
+  }
 }
 
 void wMain::Event_Open() {

@@ -139,9 +139,6 @@ class wMain : public fw::Window {
   std::int32_t operation = 0;
 
  private:
-  // Gives wskClient its layout and binds its events (wMain_connection.cpp).
-  void _SetUpwskClient();
-
   void EnableButtons();   // wMain_connection.cpp
   void DisableButtons();  // wMain_connection.cpp
   void EnterFreeText();   // wMain_answers.cpp

@@ -50,12 +50,6 @@ bool IsBadPort(const fw::String& text) {
 
 }  // namespace
 
-void wMain::_SetUpwskClient() {
-  wskClient->SetAddress("");
-  wskClient->SetPort(0);
-  wskClient->_InstallInstanceEventHandler("Error", fw::EventHandler([this] { wskClient_Error(); }));
-}
-
 void wMain::txtServer_TextChange() { EnableConnectButton(); }
 void wMain::txtPort_TextChange() { EnableConnectButton(); }
 void wMain::txtName_TextChange() { EnableConnectButton(); }
