@@ -19,16 +19,34 @@ Q_DECLARE_METATYPE(std::shared_ptr<fw::MenuItem>)
 namespace fw {
 namespace {
 
-enum class EditCommand { None, Undo, Cut, Copy, Paste, Clear, SelectAll };
+// The Edit menu's standard commands: when no handler of the application
+// takes the item, they act on the focused text field.
+struct EditCommand {
+  const char* itemName;
+  bool changesText;                     // needs an enabled field that is not read-only
+  bool (*available)(const QLineEdit&);  // whether there is anything to act on
+  void (*run)(QLineEdit&);
+};
 
-EditCommand EditCommandOf(const String& name) {
-  if (TextEquals(name, "EditUndo")) return EditCommand::Undo;
-  if (TextEquals(name, "EditCut")) return EditCommand::Cut;
-  if (TextEquals(name, "EditCopy")) return EditCommand::Copy;
-  if (TextEquals(name, "EditPaste")) return EditCommand::Paste;
-  if (TextEquals(name, "EditClear")) return EditCommand::Clear;
-  if (TextEquals(name, "EditSelectAll")) return EditCommand::SelectAll;
-  return EditCommand::None;
+bool HasSelection(const QLineEdit& f) { return f.hasSelectedText(); }
+bool CanUndo(const QLineEdit& f) { return f.isUndoAvailable(); }
+bool ClipboardHasText(const QLineEdit&) { return !QApplication::clipboard()->text().isEmpty(); }
+bool HasText(const QLineEdit& f) { return !f.text().isEmpty(); }
+
+const EditCommand kEditCommands[] = {
+    {"EditUndo", true, CanUndo, [](QLineEdit& f) { f.undo(); }},
+    {"EditCut", true, HasSelection, [](QLineEdit& f) { f.cut(); }},
+    {"EditCopy", false, HasSelection, [](QLineEdit& f) { f.copy(); }},
+    {"EditPaste", true, ClipboardHasText, [](QLineEdit& f) { f.paste(); }},
+    {"EditClear", true, HasSelection, [](QLineEdit& f) { f.del(); }},
+    {"EditSelectAll", false, HasText, [](QLineEdit& f) { f.selectAll(); }},
+};
+
+// The command of the item of that name, or null.
+const EditCommand* EditCommandOf(const String& name) {
+  for (const EditCommand& command : kEditCommands)
+    if (TextEquals(name, command.itemName)) return &command;
+  return nullptr;
 }
 
 // The focused text field of the active window (or of the one window that
@@ -40,52 +58,16 @@ QLineEdit* FocusedField() {
   return nullptr;
 }
 
-bool CanRun(EditCommand command, QLineEdit* f) {
+bool CanRun(const EditCommand& command, const QLineEdit* f) {
   if (!f) return false;
-  bool editable = !f->isReadOnly() && f->isEnabled();
-  switch (command) {
-    case EditCommand::Undo:
-      return editable && f->isUndoAvailable();
-    case EditCommand::Cut:
-    case EditCommand::Clear:
-      return editable && f->hasSelectedText();
-    case EditCommand::Copy:
-      return f->hasSelectedText();
-    case EditCommand::Paste:
-      return editable && !QApplication::clipboard()->text().isEmpty();
-    case EditCommand::SelectAll:
-      return !f->text().isEmpty();
-    case EditCommand::None:
-      return false;
-  }
-  return false;
+  if (command.changesText && (f->isReadOnly() || !f->isEnabled())) return false;
+  return command.available(*f);
 }
 
-bool Run(EditCommand command) {
+bool Run(const EditCommand* command) {
   QLineEdit* f = FocusedField();
-  if (!CanRun(command, f)) return false;
-  switch (command) {
-    case EditCommand::Undo:
-      f->undo();
-      break;
-    case EditCommand::Cut:
-      f->cut();
-      break;
-    case EditCommand::Copy:
-      f->copy();
-      break;
-    case EditCommand::Paste:
-      f->paste();
-      break;
-    case EditCommand::Clear:
-      f->del();
-      break;
-    case EditCommand::SelectAll:
-      f->selectAll();
-      break;
-    case EditCommand::None:
-      return false;
-  }
+  if (!command || !CanRun(*command, f)) return false;
+  command->run(*f);
   return true;
 }
 
@@ -196,8 +178,8 @@ bool _MenuItemEnabledNow(const MenuItem& item) {
   if (item.Count() > 0) return true;
   if (dynamic_cast<const QuitMenuItem*>(&item)) return true;
   if (auto app = _GetAppObject(); app && app->_HasMenuHandler(item.Name())) return true;
-  EditCommand command = EditCommandOf(item.Name());
-  if (command != EditCommand::None) return CanRun(command, FocusedField());
+  if (const EditCommand* command = EditCommandOf(item.Name()))
+    return CanRun(*command, FocusedField());
   return false;
 }
 

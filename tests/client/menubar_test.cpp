@@ -181,6 +181,29 @@ TEST_F(EditCommandTest, SelectAllCopyCutPasteDeleteAndUndoActOnTheFocusedField) 
   EXPECT_EQ(w_->txtName->Text(), "worldhello ");
 }
 
+// Cut, paste and delete change the text, so a read-only field offers only
+// copy and select-all.
+TEST_F(EditCommandTest, AReadOnlyFieldOffersOnlyCopyAndSelectAll) {
+  fw::Clipboard().SetText("x");
+  field_->selectAll();
+  field_->setReadOnly(true);
+  struct Case {
+    std::shared_ptr<fw::MenuItem> item;
+    bool enabled;
+  };
+  const Case cases[] = {{w_->EditCut(), false},
+                        {w_->EditCopy(), true},
+                        {w_->EditPaste(), false},
+                        {w_->EditClear(), false},
+                        {w_->EditSelectAll(), true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.item->Name());
+    EXPECT_EQ(fw::_MenuItemEnabledNow(*c.item), c.enabled);
+    EXPECT_EQ(Choose(c.item), c.enabled);
+    EXPECT_EQ(w_->txtName->Text(), "hello world");
+  }
+}
+
 TEST_F(EditCommandTest, AutoEnableFollowsTheFieldAndTheHandlers) {
   EXPECT_TRUE(fw::_MenuItemEnabledNow(*w_->FileQuit()));
   EXPECT_TRUE(fw::_MenuItemEnabledNow(*w_->EditMenu()));
