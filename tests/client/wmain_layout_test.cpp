@@ -7,9 +7,14 @@
 #include <QMainWindow>
 #include <QWidget>
 
+#include <map>
+#include <set>
+#include <string>
+
 #include "client/MenuBar1.h"
 #include "client/Pictures.h"
 #include "client/wMain.h"
+#include "client/wskClient.h"
 #include "framework/core/ScopedHook.h"
 #include "framework/ui/Screen.h"
 #include "tests/support/GuiEnvironment.h"
@@ -147,6 +152,42 @@ TEST_F(MainWindowTest, ControlsInOrderWithTheirLayout) {
   }
   EXPECT_NE(w->PaneControl("wskClient"), nullptr);
   EXPECT_EQ(w->PaneControl("wskClient")->Window(), w.get());
+}
+
+// Each control binds exactly its own events; the controls not listed bind none.
+TEST_F(MainWindowTest, EachControlBindsOnlyItsEvents) {
+  const std::map<std::string, std::set<std::string>> bound = {
+      {"txtServer", {"Open", "Close", "TextChange"}},
+      {"txtPort", {"Open", "Close", "TextChange"}},
+      {"txtName", {"Open", "TextChange"}},
+      {"cmdConnect", {"Action"}},
+      {"Image1", {"Action"}},
+      {"Image2", {"Action"}},
+      {"Image3", {"Action"}},
+      {"Image4", {"Action"}},
+      {"Image5", {"Action"}},
+      {"Image6", {"Action"}},
+      {"Image7", {"Action"}},
+      {"FreeTextOK", {"Action"}},
+      {"FreeText", {"Action"}},
+      {"EditField1", {"TextChange", "KeyDown"}},
+      {"BottomHandle", {"Action"}},
+      {"TopHandle", {"Action"}},
+      {"wskClient", {"Error"}},
+  };
+  const char* const events[] = {"Open",          "Close",        "TextChange",  "Action",
+                                "KeyDown",       "MouseDown",    "Error",       "Connected",
+                                "DataAvailable", "SendComplete", "SendProgress"};
+  auto w = Build();
+  auto check = [&](const std::string& name, const fw::EventSource& control) {
+    SCOPED_TRACE(name);
+    auto it = bound.find(name);
+    for (const char* event : events)
+      EXPECT_EQ(control.HasEventHandler(event), it != bound.end() && it->second.count(event))
+          << event;
+  };
+  for (std::int32_t i = 0; i < w->ControlCount(); ++i) check(w->Control(i)->Name(), *w->Control(i));
+  check("wskClient", *w->wskClient);
 }
 
 TEST_F(MainWindowTest, PortFieldIsMaskedAndRightAligned) {
