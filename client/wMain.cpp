@@ -257,29 +257,27 @@ wMain::~wMain() = default;
 
 void wMain::Layout() {
   SetMenuBar(::MenuBar1::MenuBar1());
-  fw::WindowProperties p;
-  p.Width = 550;
-  p.Height = 261;
-  p.MinWidth = 64;
-  p.MinHeight = 64;
-  p.MaxWidth = 32000;
-  p.MaxHeight = 32000;
-  p.Resizeable = false;
-  p.Frame = 0;
-  p.CloseButton = true;
-  p.MinimizeButton = true;
-  p.MaximizeButton = false;
-  p.Title = "トブリク - Client (c) 2026 Aoi Nakamura";
-  p.Visible = true;
-  p.Placement = 0;
-  p.HasBackColor = false;
-  p.BackColor = fw::RGB(255, 255, 255);
-  p.Composite = true;
-  p.LiveResize = true;
-  p.FullScreen = false;
-  p.MenuBarVisible = true;
-  p.MacProcID = 0;
-  _SetProperties(p);
+  _SetProperties({.Width = 550,
+                  .Height = 261,
+                  .MinWidth = 64,
+                  .MinHeight = 64,
+                  .MaxWidth = 32000,
+                  .MaxHeight = 32000,
+                  .Resizeable = false,
+                  .Frame = 0,
+                  .CloseButton = true,
+                  .MinimizeButton = true,
+                  .MaximizeButton = false,
+                  .Title = "トブリク - Client (c) 2026 Aoi Nakamura",
+                  .Visible = true,
+                  .Placement = 0,
+                  .HasBackColor = false,
+                  .BackColor = fw::RGB(255, 255, 255),
+                  .Composite = true,
+                  .LiveResize = true,
+                  .FullScreen = false,
+                  .MenuBarVisible = true,
+                  .MacProcID = 0});
 }
 
 void wMain::CreateControls() { _CreateControls0(); }
