@@ -44,7 +44,8 @@ struct Socket {
   Member<class wskClient> control;
 };
 
-enum class State { Shown, Disabled, Hidden };  // Disabled stays visible, Hidden stays enabled
+// Shown: enabled and visible; Disabled: visible only; Hidden: enabled only.
+enum class State { Shown, Disabled, Hidden };
 
 // Window-relative, also inside a group box; tab counts within the container.
 struct Place {
