@@ -30,9 +30,10 @@ TEST(Ticks, HookReplacesTheClockAndGuardPutsItBack) {
 TEST(Ticks, EmptyHookRestoresTheClock) {
   fw::ScopedHook<fw::SetTicksHook> guard([] { return -5; });
   EXPECT_EQ(fw::Ticks(), -5);
-  fw::TicksHook previous = fw::SetTicksHook({});
-  EXPECT_GE(fw::Ticks(), 0);
-  fw::SetTicksHook(std::move(previous));
+  {
+    fw::ScopedHook<fw::SetTicksHook> clock({});
+    EXPECT_GE(fw::Ticks(), 0);
+  }
   EXPECT_EQ(fw::Ticks(), -5);
 }
 
