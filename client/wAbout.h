@@ -1,6 +1,11 @@
 // The About box: the product icon beside a three-line credit text, in a
 // small movable modal window (423 x 73) that closes itself 2500 ms after it
-// opens, or at once on a mouse press or a key press in it.
+// opens, or at once on a mouse press or a key press in it. A key press is
+// what the window's KeyDown reports: a modifier key pressed alone (Shift,
+// Ctrl, Alt ...) does not count, nor does a Ctrl combination (a menu
+// shortcut); any other key does, with or without Shift or Alt. The box sets
+// no position of its own: as a modal window it opens centred over the main
+// window.
 //
 // wAbout::wAbout() returns the open About box or builds a new one; a closed
 // box is released, so every showing gets a new box and a new timer.

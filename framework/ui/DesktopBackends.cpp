@@ -6,6 +6,7 @@
 
 #include "framework/core/Clipboard.h"
 #include "framework/core/MsgBox.h"
+#include "framework/ui/Window.h"
 
 namespace fw {
 namespace {
@@ -18,16 +19,30 @@ class DesktopClipboard final : public ClipboardBackend {
   }
 };
 
-void ShowMessageBox(const String& text) {
-  QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(),
-                  QString::fromStdString(text), QMessageBox::Ok, QApplication::activeWindow());
-  box.exec();
-}
+// A message box that opens centred over the main window. The box sizes
+// itself as it shows, so it is placed then, before it appears on screen.
+class CentredMessageBox final : public QMessageBox {
+ public:
+  using QMessageBox::QMessageBox;
+
+ protected:
+  void showEvent(QShowEvent* event) override {
+    QMessageBox::showEvent(event);
+    _CentreOverMainWindow(*this);
+  }
+};
 
 }  // namespace
 
+void _DesktopMsgBox(const String& text) {
+  CentredMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(),
+                        QString::fromStdString(text), QMessageBox::Ok,
+                        QApplication::activeWindow());
+  box.exec();
+}
+
 void _InstallDesktopBackends() {
-  SetMsgBoxHook(ShowMessageBox);
+  SetMsgBoxHook(_DesktopMsgBox);
   SetClipboardBackend(std::make_shared<DesktopClipboard>());
 }
 

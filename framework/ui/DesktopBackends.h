@@ -1,12 +1,18 @@
 // The desktop behind the core's hooks: MsgBox shows a modal Qt message box
-// (its text, an OK button; it returns when the user closes it) and the
+// (its text, an OK button; it opens centred over the main window, see
+// _CentreOverMainWindow, and returns when the user closes it) and the
 // Clipboard reads and writes the desktop's clipboard. Installed by the
 // framework's initialisation; removing them restores the core's defaults.
 // A MsgBox hook that a test installed later stays in charge until its guard
 // ends.
 #pragma once
 
+#include "framework/core/String.h"
+
 namespace fw {
+
+// The desktop's modal message box, as MsgBox shows it.
+void _DesktopMsgBox(const String& text);
 
 void _InstallDesktopBackends();
 void _RemoveDesktopBackends();

@@ -31,7 +31,7 @@ LineEdit* Line(QWidget* w) { return static_cast<LineEdit*>(w); }
 EditField::EditField() : RectControl(new LineEdit) {
   LineEdit* line = Line(_Widget());
   line->onKey = [this](const QKeyEvent& e) {
-    return !_IsModifierKey(e) && _RaiseKeyEvent("KeyDown", _KeyText(e));
+    return _RaisesKeyDown(e) && _RaiseKeyEvent("KeyDown", _KeyText(e));
   };
   QObject::connect(line, &QLineEdit::textChanged, [this] { _RaiseEvent("TextChange"); });
 }

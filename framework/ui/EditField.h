@@ -5,7 +5,11 @@
 // the user or by SetText), "KeyDown" (before the field handles a key: the key
 // as text, Return as Chr(13), the keypad's Enter as Chr(3), see KeyText.h; a
 // handler that returns True consumes the key and the field never sees it;
-// Tab moves the focus and is not reported).
+// Tab moves the focus and is not reported). Ctrl combinations raise no
+// KeyDown: the Edit menu's shortcuts (Undo, Cut, Copy, Paste, Select All)
+// act on the focused field once, through the field's own editing, and any
+// other Ctrl combination does what the field's editing does with it, or
+// nothing.
 //
 // Mask: "" admits any text; a mask made of "#" admits only digits, at most
 // one per "#" (what the user can type; SetText is not filtered). Alignment:

@@ -3,6 +3,14 @@
 #include <QKeyEvent>
 
 namespace fw {
+namespace {
+
+// Text that types something: not empty and not a control character.
+bool IsPrintable(const QString& text) {
+  return !text.isEmpty() && text.at(0).category() != QChar::Other_Control;
+}
+
+}  // namespace
 
 String _KeyText(const QKeyEvent& event) {
   switch (event.key()) {
@@ -27,7 +35,7 @@ String _KeyText(const QKeyEvent& event) {
     case Qt::Key_Delete:
       return String(1, '\x7f');
     default:
-      return event.text().toStdString();
+      return IsPrintable(event.text()) ? event.text().toStdString() : String();
   }
 }
 
@@ -49,6 +57,16 @@ bool _IsModifierKey(const QKeyEvent& event) {
     default:
       return false;
   }
+}
+
+bool _IsCtrlCombination(const QKeyEvent& event) {
+  const Qt::KeyboardModifiers m = event.modifiers();
+  if (!(m & Qt::ControlModifier)) return false;
+  return !((m & Qt::AltModifier) && IsPrintable(event.text()));
+}
+
+bool _RaisesKeyDown(const QKeyEvent& event) {
+  return !_IsModifierKey(event) && !_IsCtrlCombination(event);
 }
 
 }  // namespace fw

@@ -4,11 +4,13 @@
 
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMainWindow>
 #include <QMouseEvent>
 #include <QPalette>
+#include <QScreen>
 #include <QTimer>
 
 #include "framework/ui/KeyText.h"
@@ -29,7 +31,7 @@ class WindowWidget final : public QMainWindow {
     event->accept();
   }
   void keyPressEvent(QKeyEvent* event) override {
-    if (owner_ && !_IsModifierKey(*event) && owner_->_HandleKey(_KeyText(*event)))
+    if (owner_ && _RaisesKeyDown(*event) && owner_->_HandleKey(_KeyText(*event)))
       return event->accept();
     QMainWindow::keyPressEvent(event);
   }
@@ -103,7 +105,10 @@ void Window::Constructor() {
     if (e.rect && !closed_) e.rect->_RaiseEvent("Open");
   if (!closed_) _RaiseEvent("Open");
   ApplyTabOrder();
-  if (!closed_ && props_.Visible) widget_->show();
+  if (!closed_ && props_.Visible) {
+    PlaceForShowing(false);
+    widget_->show();
+  }
 }
 
 void Window::_AddControl(const String& name, std::shared_ptr<RectControl> control) {
@@ -210,9 +215,15 @@ void Window::SetTitle(const String& title) {
 }
 
 std::int32_t Window::Left() const { return widget_->x(); }
-void Window::SetLeft(std::int32_t left) { widget_->move(left, widget_->y()); }
+void Window::SetLeft(std::int32_t left) {
+  placed_ = true;
+  widget_->move(left, widget_->y());
+}
 std::int32_t Window::Top() const { return widget_->y(); }
-void Window::SetTop(std::int32_t top) { widget_->move(widget_->x(), top); }
+void Window::SetTop(std::int32_t top) {
+  placed_ = true;
+  widget_->move(widget_->x(), top);
+}
 
 std::int32_t Window::Width() const {
   return props_.Resizeable && widget_->isVisible() ? content_->width() : props_.Width;
@@ -235,7 +246,14 @@ bool Window::Visible() const { return widget_->isVisible(); }
 
 void Window::SetVisible(bool visible) {
   props_.Visible = visible;
-  if (open_) widget_->setVisible(visible);
+  if (!open_) return;
+  if (visible) PlaceForShowing(false);
+  widget_->setVisible(visible);
+}
+
+void Window::PlaceForShowing(bool modal) {
+  if (!placed_ && (modal || props_.Frame == 1)) _CentreOverMainWindow(*widget_);
+  placed_ = true;
 }
 
 void Window::SetMenuBar(std::shared_ptr<fw::MenuBar> bar) {
@@ -269,6 +287,7 @@ bool Window::_HandleMouseDown(std::int32_t x, std::int32_t y) {
 void Window::ShowModal() {
   if (!open_) return;
   auto self = weak_from_this().lock();
+  PlaceForShowing(true);
   ShowModalHook hook = TheRegistry().modalHook;
   if (hook) {
     hook(*this);
@@ -295,6 +314,25 @@ std::shared_ptr<Window> _GetImplicitWindow(const String& className) {
 }
 
 std::vector<std::shared_ptr<Window>> _OpenWindows() { return TheRegistry().open; }
+
+void _CentreOverMainWindow(QWidget& window) {
+  const QWidget* main = nullptr;
+  for (const auto& w : TheRegistry().open) {
+    if (w->_Widget() != &window && w->_Widget()->isVisible()) {
+      main = w->_Widget();
+      break;
+    }
+  }
+  QScreen* screen = main ? main->screen() : QGuiApplication::primaryScreen();
+  if (!screen) return;
+  const QRect area = screen->availableGeometry();
+  const QRect over = main ? main->frameGeometry() : area;
+  const QSize size = window.frameGeometry().size();
+  const int x = over.x() + (over.width() - size.width()) / 2;
+  const int y = over.y() + (over.height() - size.height()) / 2;
+  window.move(std::clamp(x, area.left(), std::max(area.left(), area.right() + 1 - size.width())),
+              std::clamp(y, area.top(), std::max(area.top(), area.bottom() + 1 - size.height())));
+}
 
 ShowModalHook SetShowModalHook(ShowModalHook hook) {
   ShowModalHook previous = std::move(TheRegistry().modalHook);

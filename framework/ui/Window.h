@@ -12,6 +12,12 @@
 // is not Resizeable cannot be resized or maximised by the user; the program
 // can always set its size.
 //
+// Placement: a window with a modal frame (Frame 1), and any window shown
+// with ShowModal, opens centred over the main window (see
+// _CentreOverMainWindow), also without a window manager; a window whose Left
+// or Top the program has set keeps its position, and so does a window that
+// has been shown before.
+//
 // Closing (the close button, Close(), or Quit): the window raises the "Close"
 // event of each of its controls, in order, then its own "Close", hides and is
 // released by the framework. Closing is never refused; closing a closed
@@ -19,7 +25,8 @@
 // it has closed; it goes through a hook that tests replace so that nothing
 // blocks. Events of the window itself: "Layout", "CreateControls", "Open",
 // "Close", "KeyDown" (a key pressed while the window is active and no control
-// consumed it), "MouseDown" (a mouse button pressed in the window's content
+// consumed it; neither a modifier alone nor a Ctrl combination, see
+// KeyText.h), "MouseDown" (a mouse button pressed in the window's content
 // area, at the window-relative position).
 #pragma once
 
@@ -132,6 +139,8 @@ class Window : public EventSource, public IWindow, public std::enable_shared_fro
   void ApplySize();
   void ApplyFlags();
   void ApplyTabOrder();
+  // Before a showing: centres a modal window at its first showing.
+  void PlaceForShowing(bool modal);
 
   String className_;
   WindowProperties props_;
@@ -143,12 +152,19 @@ class Window : public EventSource, public IWindow, public std::enable_shared_fro
   bool open_ = false;
   bool closing_ = false;
   bool closed_ = false;
+  bool placed_ = false;  // shown before, or moved by the program
 };
 
 // The open window of the given class name, or null.
 std::shared_ptr<Window> _GetImplicitWindow(const String& className);
 // Every open window, oldest first.
 std::vector<std::shared_ptr<Window>> _OpenWindows();
+
+// Moves the top-level Qt window (before it shows) so that it is centred over
+// the main window, the oldest open and visible window other than itself, or
+// over the primary screen when there is none; it is kept within that
+// screen's available area. Modal windows and the message box open so.
+void _CentreOverMainWindow(QWidget& window);
 
 // How ShowModal waits. The default runs the event loop until the window has
 // closed. A hook receives the window and returns when it likes; tests use it

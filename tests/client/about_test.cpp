@@ -4,7 +4,9 @@
 
 #include <chrono>
 
+#include <QGuiApplication>
 #include <QMainWindow>
+#include <QScreen>
 #include <QTest>
 
 #include "client/Pictures.h"
@@ -110,6 +112,66 @@ TEST_F(AboutBoxTest, AKeyPressClosesAtOnceAndIsNotConsumed) {
   ASSERT_NE(next, box);
   QTest::keyClick(next->_Widget(), Qt::Key_Space);
   EXPECT_FALSE(next->IsOpen());
+}
+
+TEST_F(AboutBoxTest, AModifierAloneOrACtrlCombinationDoesNotCloseIt) {
+  struct Case {
+    const char* name;
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    const char* qtText;
+    bool closes;
+  };
+  const Case cases[] = {
+      {"Shift alone", Qt::Key_Shift, Qt::NoModifier, "", false},
+      {"Ctrl alone", Qt::Key_Control, Qt::NoModifier, "", false},
+      {"Alt alone", Qt::Key_Alt, Qt::NoModifier, "", false},
+      {"Ctrl+C", Qt::Key_C, Qt::ControlModifier, "\x03", false},
+      {"Escape", Qt::Key_Escape, Qt::NoModifier, "\x1b", true},
+      {"Shift+A", Qt::Key_A, Qt::ShiftModifier, "A", true},
+      {"Alt+X", Qt::Key_X, Qt::AltModifier, "x", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto box = wAbout::wAbout();
+    QTest::sendKeyEvent(QTest::Press, box->_Widget(), c.key, QString::fromUtf8(c.qtText),
+                        c.modifiers);
+    EXPECT_EQ(box->IsOpen(), !c.closes);
+    box->Close();
+  }
+}
+
+// Without a window manager the box opened at the screen's corner (0,0).
+TEST_F(AboutBoxTest, OpensCentredOverTheMainWindowOrTheScreen) {
+  auto main = std::make_shared<fw::Window>("Main");
+  fw::WindowProperties layout;
+  layout.Width = 600;
+  layout.Height = 300;
+  layout.Resizeable = false;
+  main->_SetProperties(layout);
+  main->Constructor();
+  main->SetLeft(150);
+  main->SetTop(250);
+  struct Case {
+    const char* name;
+    bool mainShown;
+    QRect over;
+  };
+  const Case cases[] = {
+      {"over the main window", true, main->_Widget()->frameGeometry()},
+      {"over the screen", false, QGuiApplication::primaryScreen()->availableGeometry()},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    main->SetVisible(c.mainShown);
+    auto box = wAbout::wAbout();
+    const QRect at = box->_Widget()->frameGeometry();
+    // Placed before it shows, so a window frame may shift it a little.
+    EXPECT_LE((at.center() - c.over.center()).manhattanLength(), 8)
+        << at.x() << "," << at.y() << " over " << c.over.x() << "," << c.over.y();
+    EXPECT_TRUE(c.over.contains(at));
+    box->Close();
+  }
 }
 
 TEST_F(AboutBoxTest, AMousePressClosesAtOnceAndIsNotConsumed) {

@@ -3,6 +3,9 @@
 // keys, OK button and clear button.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QClipboard>
+#include <QKeySequence>
 #include <QTest>
 
 #include <string>
@@ -135,6 +138,59 @@ TEST_F(AnswersTest, OtherKeysReachTheFieldAndSendNothing) {
   EXPECT_FALSE(w->EditField1_KeyDown("x"));
   EXPECT_TRUE(w->EditField1_KeyDown(fw::String(1, '\x03')));
   ExpectReceived("abc^^^xy^T\x0C");
+}
+
+// A Ctrl key the way Qt delivers it: the key with Ctrl and the control
+// character Qt makes of it (Ctrl+C is Chr(3), Ctrl+M Chr(13)).
+void CtrlClick(QWidget* field, Qt::Key key) {
+  const char control = static_cast<char>(key - Qt::Key_A + 1);
+  QTest::sendKeyEvent(QTest::Click, field, key, QString(QChar(control)), Qt::ControlModifier);
+}
+
+// Ctrl+C and Ctrl+M in the free-text field sent the draft unfinished and
+// emptied the field: they reached KeyDown as Chr(3) and Chr(13).
+TEST_F(AnswersTest, CtrlKeysInTheFreeTextFieldEditAndSendNothing) {
+  struct Case {
+    Qt::Key key;
+    const char* text;  // the field's text after the key
+  };
+  const Case cases[] = {
+      {Qt::Key_A, "draft answer"},  // selects all
+      {Qt::Key_C, "draft answer"},  // copies
+      {Qt::Key_X, ""},
+      {Qt::Key_V, "draft answer"},
+      {Qt::Key_Z, ""},              // undoes the paste
+      {Qt::Key_Z, "draft answer"},  // and the cut
+      {Qt::Key_M, "draft answer"},
+      {Qt::Key_J, "draft answer"},
+      {Qt::Key_H, "draft answer"},
+  };
+  Connect(listener);
+  QTest::keyClicks(FreeTextField(), "draft answer");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(QKeySequence(Qt::ControlModifier | c.key).toString().toStdString());
+    CtrlClick(FreeTextField(), c.key);
+    EXPECT_EQ(w->EditField1->Text(), c.text);
+    EXPECT_EQ(listener.ReadAvailable(), "");
+  }
+  EXPECT_EQ(QApplication::clipboard()->text(), "draft answer");
+  QTest::keyClick(FreeTextField(), Qt::Key_Return);
+  ExpectReceived("abc^^^draft answer^T\x0C");
+}
+
+// The Edit menu's Paste and the field's own paste must not both act.
+TEST_F(AnswersTest, CopyAndPasteRoundTripThroughTheClipboardOnce) {
+  Connect(listener);
+  QApplication::clipboard()->clear();
+  QTest::keyClicks(FreeTextField(), "draft");
+  CtrlClick(FreeTextField(), Qt::Key_A);
+  CtrlClick(FreeTextField(), Qt::Key_C);
+  EXPECT_EQ(QApplication::clipboard()->text(), "draft");
+  QTest::keyClick(FreeTextField(), Qt::Key_End);
+  CtrlClick(FreeTextField(), Qt::Key_V);
+  EXPECT_EQ(w->EditField1->Text(), "draftdraft");
+  QTest::keyClick(FreeTextField(), Qt::Key_Enter, Qt::KeypadModifier);
+  ExpectReceived("abc^^^draftdraft^T\x0C");
 }
 
 TEST_F(AnswersTest, OkButtonShowsOnlyWhileTheTextHoldsMoreThanBlanks) {

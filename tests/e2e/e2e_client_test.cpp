@@ -1,9 +1,10 @@
 // The real program, end to end: it runs on its own X display (Xvfb) with a
 // settings folder of its own; xdotool types the server 127.0.0.1, the port
 // of a listener inside this test and a name, presses connect and yes, sends
-// a free text and closes the window the way a window manager's close button
-// does. The listener must receive exactly the join, yes, free-text and leave
-// messages, and the settings file must hold the server and port afterwards.
+// a free text, copies and pastes a draft with Ctrl keys and sends it, and
+// closes the window the way a window manager's close button does. The
+// listener must receive exactly the join, yes, free-text and leave messages,
+// and the settings file must hold the server and port afterwards.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -262,7 +263,16 @@ TEST_F(EndToEnd, ConnectAnswerSendTextAndCloseAgainstALoopbackListener) {
   Click(66 + 190, 113 + 13);  // EditField1
   Type(" hello ");
   Key("Return");
-  const std::string text = yes + "abc^^^hello^T\x0C";
+  const std::string hello = yes + "abc^^^hello^T\x0C";
+  EXPECT_EQ(listener.ReadAtLeast(hello.size(), 10s), hello);
+
+  // Ctrl keys edit the draft and send nothing (Ctrl+C was Enter, Ctrl+M
+  // Return): Return sends the draft; Ctrl+V then pastes the copied draft
+  // into the emptied field, once, and Return sends it again.
+  Type("draft answer");
+  for (const char* key : {"ctrl+a", "ctrl+c", "ctrl+m", "Return", "ctrl+v", "Return"}) Key(key);
+  const std::string draft = "abc^^^draft answer^T\x0C";
+  const std::string text = hello + draft + draft;
   EXPECT_EQ(listener.ReadAtLeast(text.size(), 10s), text);
 
   ASSERT_TRUE(SendCloseRequest(display_, std::stoul(window_)));

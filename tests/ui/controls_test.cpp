@@ -91,6 +91,55 @@ TEST_F(ControlsTest, KeyDownGetsTheKeyAsText) {
   EXPECT_EQ(field_->Text(), "") << "consumed keys never reach the field";
 }
 
+// Ctrl+C reached KeyDown as Chr(3) and Ctrl+M as Chr(13), the texts of Enter
+// and Return: a Ctrl combination is a shortcut and raises no key event in the
+// field or its window, while text typed with AltGr (as Ctrl+Alt) or Alt does.
+TEST_F(ControlsTest, CtrlCombinationsRaiseNoKeyDownButAltTypingDoes) {
+  struct Case {
+    const char* name;
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    const char* qtText;   // the text Qt gives the press
+    const char* keyDown;  // what KeyDown gets; null: no KeyDown at all
+  };
+  const Case cases[] = {
+      {"Ctrl+C", Qt::Key_C, Qt::ControlModifier, "\x03", nullptr},
+      {"Ctrl+M", Qt::Key_M, Qt::ControlModifier, "\r", nullptr},
+      {"Ctrl+J", Qt::Key_J, Qt::ControlModifier, "\n", nullptr},
+      {"Ctrl+H", Qt::Key_H, Qt::ControlModifier, "\x08", nullptr},
+      {"Ctrl+Shift+C", Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier, "\x03", nullptr},
+      {"Ctrl+Return", Qt::Key_Return, Qt::ControlModifier, "\r", nullptr},
+      {"Ctrl+Left", Qt::Key_Left, Qt::ControlModifier, "", nullptr},
+      {"Ctrl+Alt+X", Qt::Key_X, Qt::ControlModifier | Qt::AltModifier, "\x18", nullptr},
+      {"AltGr+Q as Ctrl+Alt", Qt::Key_Q, Qt::ControlModifier | Qt::AltModifier, "@", "@"},
+      {"AltGr+E as Ctrl+Alt", Qt::Key_E, Qt::ControlModifier | Qt::AltModifier, "€", "€"},
+      {"Alt+A", Qt::Key_A, Qt::AltModifier, "a", "a"},
+      {"a control character without Ctrl", Qt::Key_C, Qt::NoModifier, "\x03", ""},
+  };
+  std::vector<fw::String> fieldKeys, windowKeys;
+  field_->_InstallInstanceEventHandler("KeyDown", fw::KeyEventHandler([&](const fw::String& k) {
+                                         fieldKeys.push_back(k);
+                                         return true;
+                                       }));
+  host_->_InstallInstanceEventHandler("KeyDown", fw::KeyEventHandler([&](const fw::String& k) {
+                                        windowKeys.push_back(k);
+                                        return false;
+                                      }));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fieldKeys.clear();
+    windowKeys.clear();
+    QTest::sendKeyEvent(QTest::Click, field_->_Widget(), c.key, QString::fromUtf8(c.qtText),
+                        c.modifiers);
+    if (c.keyDown) {
+      EXPECT_EQ(fieldKeys, std::vector<fw::String>{c.keyDown});
+    } else {
+      EXPECT_TRUE(fieldKeys.empty()) << fieldKeys.front();
+      EXPECT_TRUE(windowKeys.empty()) << "the field passes it on: " << windowKeys.front();
+    }
+  }
+}
+
 TEST_F(ControlsTest, UnconsumedKeysReachTheFieldAndRaiseTextChange) {
   int changes = 0;
   field_->_InstallInstanceEventHandler(

@@ -150,6 +150,62 @@ TEST_F(WindowTest, ShowModalGoesThroughTheHook) {
   EXPECT_TRUE(w->IsOpen());
 }
 
+// A window of 120 x 60 with the given frame, shown by its layout or not,
+// that may set its own position when it opens.
+class Placed : public fw::Window {
+ public:
+  Placed(std::int32_t frame, bool visible, bool ownPosition) : fw::Window("Placed") {
+    _InstallInstanceEventHandler("Layout", fw::EventHandler([this, frame, visible] {
+                                   fw::WindowProperties p;
+                                   p.Width = 120;
+                                   p.Height = 60;
+                                   p.Resizeable = false;
+                                   p.Frame = frame;
+                                   p.Visible = visible;
+                                   _SetProperties(p);
+                                 }));
+    if (ownPosition)
+      _InstallInstanceEventHandler("Open", fw::EventHandler([this] {
+                                     SetLeft(7);
+                                     SetTop(9);
+                                   }));
+  }
+};
+
+// Without a window manager a modal window opened at the screen's corner.
+TEST_F(WindowTest, AModalWindowOpensCentredOverTheMainWindow) {
+  fw::ShowModalHookGuard modal([](fw::Window&) {});
+  auto main = Open();  // 200 x 100
+  main->SetLeft(400);
+  main->SetTop(300);
+  const QPoint centred = main->_Widget()->frameGeometry().center();
+  struct Case {
+    const char* name;
+    std::int32_t frame;
+    bool visible, ownPosition, showModal;
+    bool centres;
+  };
+  const Case cases[] = {
+      {"a modal frame, shown by its layout", 1, true, false, false, true},
+      {"a document window shown with ShowModal", 0, false, false, true, true},
+      {"a modal frame that places itself", 1, true, true, true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto w = std::make_shared<Placed>(c.frame, c.visible, c.ownPosition);
+    w->Constructor();
+    if (c.showModal) w->ShowModal();
+    const QRect at = w->_Widget()->frameGeometry();
+    if (c.centres) {
+      // Placed before it shows, so a window frame may shift it a little.
+      EXPECT_LE((at.center() - centred).manhattanLength(), 8) << at.x() << "," << at.y();
+    } else {
+      EXPECT_EQ(at.topLeft(), QPoint(7, 9));
+    }
+    w->Close();
+  }
+}
+
 TEST_F(WindowTest, KeyDownGetsTheKeyTextAndMouseDownTheContentPosition) {
   auto w = Open();
   QTest::keyClick(w->_Widget(), Qt::Key_Q);
