@@ -9,6 +9,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTest>
 
 #include "client/MenuBar1.h"
 #include "client/wMain.h"
@@ -202,6 +203,14 @@ TEST_F(EditCommandTest, AReadOnlyFieldOffersOnlyCopyAndSelectAll) {
     EXPECT_EQ(Choose(c.item), c.enabled);
     EXPECT_EQ(w_->txtName->Text(), "hello world");
   }
+}
+
+TEST_F(EditCommandTest, CtrlQInAFieldQuitsThroughTheFileMenu) {
+  ASSERT_EQ(QApplication::focusWidget(), field_);
+  QTest::sendKeyEvent(QTest::Click, field_, Qt::Key_Q, QString(QChar(0x11)), Qt::ControlModifier);
+  EXPECT_TRUE(fw::_IsQuitting());
+  EXPECT_FALSE(w_->IsOpen());
+  EXPECT_EQ(w_->txtName->Text(), "hello world");
 }
 
 TEST_F(EditCommandTest, AutoEnableFollowsTheFieldAndTheHandlers) {
