@@ -174,7 +174,7 @@ class Placed : public fw::Window {
 
 // Without a window manager a modal window opened at the screen's corner.
 TEST_F(WindowTest, AModalWindowOpensCentredOverTheMainWindow) {
-  fw::ShowModalHookGuard modal([](fw::Window&) {});
+  fw::ScopedHook<fw::SetShowModalHook> modal([](fw::Window&) {});
   auto main = Open();  // 200 x 100
   main->SetLeft(400);
   main->SetTop(300);
