@@ -107,7 +107,9 @@ void plist::LoadSource(const fw::FolderItem& source) {
   root->Load(in.get(), "root", false, nullptr, this, true);
 }
 
-// Makes the " temp" copy beside source, converts it to XML and opens it.
+// Makes the " temp" copy beside source, converts it to XML and opens it; null
+// when the copy cannot be made or plutil refuses the conversion (a value the
+// XML form cannot hold), so the load ends as "Not a plist file".
 std::unique_ptr<fw::TextInputStream> plist::OpenBinarySource(const fw::FolderItem& source) {
   isBinary = true;
   org = source;
@@ -117,7 +119,7 @@ std::unique_ptr<fw::TextInputStream> plist::OpenBinarySource(const fw::FolderIte
   savePath = *copy;
   if (copy->Exists()) copy->Delete();
   if (!source.CopyFileTo(*copy)) return nullptr;
-  RunCommand("plutil -convert xml1 " + copy->ShellPath());
+  if (RunCommand("plutil -convert xml1 " + copy->ShellPath()) != 0) return nullptr;
   return copy->OpenAsTextFile();
 }
 

@@ -594,6 +594,23 @@ TEST_F(BinaryDocument, NotAPlistLoadKeepsTheBinaryState) {
   EXPECT_EQ(doc.Headers(), std::vector<std::string>{FakePlutil::Binary(xml)});
 }
 
+// A conversion that plutil refused was read all the same, so whatever text
+// the copy then held could become the tree that a save wrote over the source.
+TEST_F(BinaryDocument, RefusedConversionOnLoadIsNotAPlist) {
+  const std::string original = FakePlutil::Binary(xml);
+  WriteFile(source(), original);
+  FakePlutil plutil(copy());
+  plutil.toXmlStatus = 1;  // converts, but reports a failure
+  Document doc{FolderItem(source())};
+  EXPECT_TRUE(doc.error);
+  EXPECT_EQ(doc.errorMessage, "Not a plist file");
+  EXPECT_EQ(Describe(*doc.root), "");
+  doc.Save(true);
+  EXPECT_EQ(plutil.commands, std::vector<std::string>{xmlCommand()});
+  EXPECT_EQ(ReadFile(source()), original);
+  EXPECT_EQ(ListFolder(tmp.Path()), name + "\n");
+}
+
 // ---- Dump ----------------------------------------------------------------------
 
 TEST_F(DocumentTest, DumpPutsLevelsOnTheClipboardInPostOrder) {

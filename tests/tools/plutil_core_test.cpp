@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <optional>
@@ -254,13 +255,184 @@ TEST(XmlWriter, DatesKeepWholeSecondsOnly) {
 TEST(Convert, NulInAStringIsRefused) {
   using namespace std::string_literals;
   const std::string nul = "\x62\x00\x61\x00\x00"s;       // UTF-16 "a" and U+0000
+  const std::string ascii = "\x53\x61\x00\x62"s;         // ASCII "a", NUL, "b"
   const std::string dict = "\xD1\0\0\0\x01\0\0\0\x02"s;  // one key, one value
-  for (const std::string& bytes : {Binary({nul}), Binary({dict, "\x51k", nul})}) {
+  for (const std::string& bytes : {Binary({nul}), Binary({dict, "\x51k", nul}), Binary({ascii}),
+                                   Binary({dict, "\x51k", ascii})}) {
     for (auto format : {plutil::Format::Xml1, plutil::Format::Binary1}) {
       plutil::ConvertResult r = plutil::Convert(bytes, format);
       EXPECT_FALSE(r.ok);
       EXPECT_EQ(r.error, "a key or string holds a NUL character");
     }
+  }
+}
+
+// ---- values that libplist would not carry whole ------------------------------
+
+std::string BinaryDate(double seconds) {
+  std::string object = "\x33";
+  AppendBigEndian(object, std::bit_cast<std::uint64_t>(seconds), 8);
+  return Binary({object});
+}
+
+// The 8-byte value of the one date object of a binary file.
+double DateOf(const std::string& bytes) {
+  plutil::BinaryValues values;
+  EXPECT_EQ(CheckBinaryStructure(bytes, &values), std::nullopt);
+  EXPECT_EQ(values.dates.size(), 1u);
+  if (values.dates.size() != 1) return NAN;
+  std::uint64_t bits = 0;
+  for (std::size_t i = 0; i < 8; ++i)
+    bits = (bits << 8) | static_cast<unsigned char>(bytes[values.dates[0] + i]);
+  return std::bit_cast<double>(bits);
+}
+
+std::string XmlValue(const std::string& element) {
+  return "<plist version=\"1.0\">\n" + element + "\n</plist>\n";
+}
+
+// libplist holds 32-bit seconds only: dates before 1932-12-13 or after
+// 2069-01-19 were all written as 1932-12-13T20:45:52Z, in either direction.
+TEST(Convert, DatesOfEveryYearSurviveBothWays) {
+  struct Case {
+    double seconds;  // from 2001-01-01 UTC
+    const char* text;
+  } cases[] = {
+      {-63113904000, "0001-01-01T00:00:00Z"}, {-3187296000, "1900-01-01T00:00:00Z"},
+      {-2147483649, "1932-12-13T20:45:51Z"},  {0, "2001-01-01T00:00:00Z"},
+      {-0.5, "2000-12-31T23:59:59Z"},         {2147483648, "2069-01-19T03:14:08Z"},
+      {3124137600, "2100-01-01T00:00:00Z"},   {252423993599, "9999-12-31T23:59:59Z"},
+  };
+  for (const Case& c : cases) {
+    plutil::ConvertResult xml = plutil::Convert(BinaryDate(c.seconds), plutil::Format::Xml1);
+    ASSERT_TRUE(xml.ok) << xml.error;
+    EXPECT_NE(xml.output.find(XmlValue(std::string("<date>") + c.text + "</date>")),
+              std::string::npos)
+        << xml.output;
+    plutil::ConvertResult binary = plutil::Convert(xml.output, plutil::Format::Binary1);
+    ASSERT_TRUE(binary.ok) << binary.error;
+    EXPECT_EQ(DateOf(binary.output), std::floor(c.seconds)) << c.text;
+    // Binary to binary keeps the 8 bytes as they were, fractions included.
+    plutil::ConvertResult same = plutil::Convert(BinaryDate(c.seconds), plutil::Format::Binary1);
+    ASSERT_TRUE(same.ok) << same.error;
+    EXPECT_EQ(DateOf(same.output), c.seconds) << c.text;
+  }
+}
+
+TEST(Convert, DatesTheXmlFormCannotSpellStayBinary) {
+  for (double seconds : {-63113904001.0, 252423993600.0, 1e300, double(NAN)}) {
+    plutil::ConvertResult xml = plutil::Convert(BinaryDate(seconds), plutil::Format::Xml1);
+    EXPECT_FALSE(xml.ok) << seconds;
+    EXPECT_EQ(xml.error, plutil::kDateOutsideText);
+    plutil::ConvertResult binary = plutil::Convert(BinaryDate(seconds), plutil::Format::Binary1);
+    ASSERT_TRUE(binary.ok) << binary.error;
+    if (!std::isnan(seconds)) {
+      EXPECT_EQ(DateOf(binary.output), seconds);
+    }
+  }
+}
+
+TEST(Convert, XmlDateTexts) {
+  const char* kBad = "a date is not a valid date of the form YYYY-MM-DDTHH:MM:SSZ";
+  struct Case {
+    const char* text;
+    const char* written;  // nullptr: refused
+  } cases[] = {
+      {"<date>1-01-01T00:00:00Z</date>", "0001-01-01T00:00:00Z"},  // the store's own year text
+      {"<date> 2024-02-29T23:59:59Z\n</date>", "2024-02-29T23:59:59Z"},
+      {"<date>2023-02-29T00:00:00Z</date>", nullptr},
+      {"<date>0000-01-01T00:00:00Z</date>", nullptr},
+      {"<date>10000-01-01T00:00:00Z</date>", nullptr},
+      {"<date>2001-01-01T24:00:00Z</date>", nullptr},
+      {"<date>2001-01-01T00:00:00</date>", nullptr},
+      {"<date>2001-01-01</date>", nullptr},
+      {"<date>garbage</date>", nullptr},
+      {"<date></date>", nullptr},
+      {"<date/>", nullptr},  // libplist would make 2001-01-01 of it
+  };
+  for (const Case& c : cases) {
+    for (auto format : {plutil::Format::Xml1, plutil::Format::Binary1}) {
+      plutil::ConvertResult r = plutil::Convert(XmlValue(c.text), format);
+      EXPECT_EQ(r.ok, c.written != nullptr) << c.text;
+      if (!c.written) {
+        EXPECT_EQ(r.error, kBad) << c.text;
+      }
+    }
+    plutil::ConvertResult r = plutil::Convert(XmlValue(c.text), plutil::Format::Xml1);
+    if (c.written) {
+      EXPECT_NE(r.output.find(XmlValue(std::string("<date>") + c.written + "</date>")),
+                std::string::npos)
+          << r.output;
+    }
+  }
+}
+
+// libplist read integer text with strtoull: numbers past 64 bits became
+// 18446744073709551615, leading zeros made octal, junk after digits dropped.
+TEST(Convert, XmlIntegerTexts) {
+  const char* kRange = "an integer is out of range (-2^63 to 2^64-1)";
+  const char* kNumber = "an integer is not a whole number";
+  struct Case {
+    const char* text;
+    const char* written;  // decimal text written, or the refusal
+    bool ok;
+  } cases[] = {
+      {"2147483647", "2147483647", true},
+      {"2147483648", "2147483648", true},
+      {"-2147483649", "-2147483649", true},
+      {"9223372036854775807", "9223372036854775807", true},
+      {"9223372036854775808", "9223372036854775808", true},
+      {"18446744073709551615", "18446744073709551615", true},
+      {"-9223372036854775808", "-9223372036854775808", true},
+      {"00012", "12", true},
+      {"0x10", "16", true},
+      {" +7\n", "7", true},
+      {"-0", "0", true},
+      {"18446744073709551616", kRange, false},
+      {"100000000000000000000", kRange, false},
+      {"-9223372036854775809", kRange, false},
+      {"0x10000000000000000", kRange, false},
+      {"5x", kNumber, false},
+      {"1e3", kNumber, false},
+      {"", kNumber, false},
+      {"-", kNumber, false},
+      {"0x", kNumber, false},
+      {"&#53;", kNumber, false},
+  };
+  for (const Case& c : cases) {
+    const std::string xml = XmlValue(std::string("<integer>") + c.text + "</integer>");
+    for (auto format : {plutil::Format::Xml1, plutil::Format::Binary1}) {
+      plutil::ConvertResult r = plutil::Convert(xml, format);
+      EXPECT_EQ(r.ok, c.ok) << c.text;
+      if (!c.ok) {
+        EXPECT_EQ(r.error, c.written) << c.text;
+      }
+    }
+    if (!c.ok) continue;
+    plutil::ConvertResult binary = plutil::Convert(xml, plutil::Format::Binary1);
+    plutil::ConvertResult back = plutil::Convert(binary.output, plutil::Format::Xml1);
+    ASSERT_TRUE(back.ok) << back.error;
+    EXPECT_NE(back.output.find(XmlValue(std::string("<integer>") + c.written + "</integer>")),
+              std::string::npos)
+        << c.text << "\n"
+        << back.output;
+  }
+}
+
+// libplist kept only the low 8 bytes of a 16-byte integer.
+TEST(Convert, SixteenByteIntegerBeyond64BitsIsRefused) {
+  using namespace std::string_literals;
+  std::string big = "\x14"s;
+  AppendBigEndian(big, 1, 8);  // 2^64 + 5
+  AppendBigEndian(big, 5, 8);
+  std::string fits = "\x14"s;
+  AppendBigEndian(fits, 0, 8);
+  AppendBigEndian(fits, UINT64_MAX, 8);
+  for (auto format : {plutil::Format::Xml1, plutil::Format::Binary1}) {
+    plutil::ConvertResult r = plutil::Convert(Binary({Array({1}), big}), format);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.error, "an integer is out of range (-2^63 to 2^64-1)");
+    EXPECT_TRUE(plutil::Convert(Binary({Array({1}), fits}), format).ok);
   }
 }
 

@@ -15,14 +15,19 @@ std::optional<Format> ParseFormat(std::string_view name) noexcept {
 
 namespace {
 
-ConvertResult ToBinary(plist_t tree) {
+ConvertResult ToBinary(plist_t tree, const DateTable& dates) {
   ConvertResult result;
   char* bytes = nullptr;
   std::uint32_t length = 0;
   plist_to_bin(tree, &bytes, &length);
   if (bytes && length > 0) {
-    result.ok = true;
     result.output.assign(bytes, length);
+    std::optional<std::string> error = RestoreBinaryDates(result.output, dates);
+    result.ok = !error;
+    if (error) {
+      result.output.clear();
+      result.error = *error;
+    }
   } else {
     result.error = "could not encode the binary form";
   }
@@ -30,13 +35,18 @@ ConvertResult ToBinary(plist_t tree) {
   return result;
 }
 
+ConvertResult ToXml(plist_t tree, const DateTable& dates) {
+  if (!dates.AllInTextRange()) return {false, {}, std::string(kDateOutsideText)};
+  return {true, WriteXml(tree, dates), {}};
+}
+
 }  // namespace
 
 ConvertResult Convert(std::string_view bytes, Format to) {
   ReadResult read = ReadPlist(bytes);
   if (!read.tree) return {false, {}, read.error};
-  if (to == Format::Binary1) return ToBinary(read.tree.get());
-  return {true, WriteXml(read.tree.get()), {}};
+  if (to == Format::Binary1) return ToBinary(read.tree.get(), read.dates);
+  return ToXml(read.tree.get(), read.dates);
 }
 
 }  // namespace plutil

@@ -18,8 +18,14 @@ struct ConvertResult {
   std::string error;   // one-line reason when not ok
 };
 
-// Reads bytes of either form and writes them in the given one. Never throws
-// for bad input; an empty input is refused.
+// Why a binary file whose dates the XML form cannot spell is not converted
+// to XML (it is converted to the binary form).
+inline constexpr std::string_view kDateOutsideText =
+    "a date is outside the years 1 to 9999, which the XML form cannot hold";
+
+// Reads bytes of either form and writes them in the given one, every value
+// exactly, or refuses (Reader.h says what is refused on reading). Never
+// throws for bad input; an empty input is refused.
 ConvertResult Convert(std::string_view bytes, Format to);
 
 }  // namespace plutil

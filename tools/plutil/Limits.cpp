@@ -1,5 +1,6 @@
 #include "plutil/Limits.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace plutil {
@@ -17,6 +18,9 @@ bool IsNameEnd(char c) {
 }
 
 bool IsContainer(std::string_view name) { return name == "dict" || name == "array"; }
+
+// Elements whose text libplist would not read whole: the tool reads them itself.
+bool IsExactLeaf(std::string_view name) { return name == "date" || name == "integer"; }
 
 // Position just past the first occurrence of end at or after from, or npos.
 std::size_t SkipPast(std::string_view xml, std::size_t from, std::string_view end) {
@@ -64,9 +68,14 @@ std::size_t SkipSpecial(std::string_view xml, std::size_t at) {
 
 }  // namespace
 
-std::optional<std::string> CheckXmlStructure(std::string_view xml) {
+std::optional<std::string> CheckXmlStructure(std::string_view xml, std::vector<XmlLeaf>* leaves) {
   if (xml.find('\0') != std::string_view::npos) return "holds a NUL character";
-  std::vector<std::string_view> open;
+  struct Open {
+    std::string_view name;
+    std::size_t contents;  // where the element's contents begin
+  };
+  std::vector<Open> open;
+  std::vector<XmlLeaf> found;
   std::size_t containers = 0;
   std::size_t at = xml.find('<');
   while (at != std::string_view::npos) {
@@ -83,19 +92,26 @@ std::optional<std::string> CheckXmlStructure(std::string_view xml) {
       next = SkipTag(xml, nameEnd, selfClosing);
       if (next == std::string_view::npos) return "unterminated markup";
       if (closing) {
-        if (open.empty() || open.back() != name)
+        if (open.empty() || open.back().name != name)
           return "closing tag </" + std::string(name) + "> does not match";
         if (IsContainer(name)) --containers;
+        if (IsExactLeaf(name)) found.push_back({name, open.back().contents, at});
         open.pop_back();
-      } else if (!selfClosing) {
+      } else if (selfClosing) {
+        if (IsExactLeaf(name)) found.push_back({name, next, next});
+      } else {
         if (IsContainer(name) && ++containers > kMaxDepth)
           return "nested deeper than " + std::to_string(kMaxDepth) + " levels";
-        open.push_back(name);
+        open.push_back({name, next});
       }
     }
     if (next == std::string_view::npos) return "unterminated markup";
     at = xml.find('<', next);
   }
+  // Closing tags come in text order only for elements that hold no others.
+  std::sort(found.begin(), found.end(),
+            [](const XmlLeaf& a, const XmlLeaf& b) { return a.begin < b.begin; });
+  if (leaves) *leaves = std::move(found);
   return std::nullopt;
 }
 
@@ -190,19 +206,53 @@ std::optional<std::string> ObjectRefs(std::string_view bytes, const Trailer& t,
   return std::nullopt;
 }
 
+constexpr unsigned kInteger = 0x1, kDate = 0x3, kAscii = 0x5, kUtf16 = 0x6;
+
+// Whether the string object of the header holds a NUL character; an error
+// when its characters run past the objects.
+std::optional<std::string> StringHoldsNul(std::string_view bytes, const Trailer& t, const Header& h,
+                                          bool& nul) {
+  unsigned unit = h.kind == kUtf16 ? 2 : 1;
+  if (h.count > (t.tableOffset - h.at) / unit) return "string out of range";
+  nul = false;
+  for (std::uint64_t i = 0; i < h.count && !nul; ++i) {
+    std::size_t at = h.at + static_cast<std::size_t>(i * unit);
+    nul = bytes[at] == 0 && (unit == 1 || bytes[at + 1] == 0);
+  }
+  return std::nullopt;
+}
+
 // libplist cannot hold a dict key with a NUL character (it aborts), so such a
 // key is refused here.
 std::optional<std::string> CheckKey(std::string_view bytes, const Trailer& t,
                                     std::uint64_t object) {
   Header h;
   if (auto error = ReadHeader(bytes, t, object, h)) return error;
-  if (h.kind != 0x5 && h.kind != 0x6) return std::nullopt;  // libplist refuses the rest
-  unsigned unit = h.kind == 0x6 ? 2 : 1;
-  if (h.count > (t.tableOffset - h.at) / unit) return "string out of range";
-  for (std::uint64_t i = 0; i < h.count; ++i) {
-    std::size_t at = h.at + static_cast<std::size_t>(i * unit);
-    if (bytes[at] == 0 && (unit == 1 || bytes[at + 1] == 0))
-      return "a dict key holds a NUL character";
+  if (h.kind != kAscii && h.kind != kUtf16) return std::nullopt;  // libplist refuses the rest
+  bool nul = false;
+  if (auto error = StringHoldsNul(bytes, t, h, nul)) return error;
+  if (nul) return "a dict key holds a NUL character";
+  return std::nullopt;
+}
+
+// Notes what libplist would not read whole in one object: a string with a NUL
+// character (it cuts the string there), a 16-byte integer beyond 64 bits (it
+// keeps the low 8 bytes); and where a date's 8-byte value is.
+std::optional<std::string> NoteValue(std::string_view bytes, const Trailer& t, std::uint64_t object,
+                                     BinaryValues& values) {
+  Header h;
+  if (auto error = ReadHeader(bytes, t, object, h)) return error;
+  if (h.kind == kAscii || h.kind == kUtf16) {
+    bool nul = false;
+    if (auto error = StringHoldsNul(bytes, t, h, nul)) return error;
+    if (nul && !values.problem) values.problem = "a key or string holds a NUL character";
+  } else if (h.kind == kDate && h.count == 3) {
+    if (h.at + 8 > t.tableOffset) return "object out of range";
+    values.dates.push_back(h.at);
+  } else if (h.kind == kInteger && h.count == 4) {
+    if (h.at + 16 > t.tableOffset) return "object out of range";
+    if (ReadBigEndian(bytes, h.at, 8) != 0 && !values.problem)
+      values.problem = "an integer is out of range (-2^63 to 2^64-1)";
   }
   return std::nullopt;
 }
@@ -221,7 +271,7 @@ std::uint64_t SaturatingAdd(std::uint64_t a, std::uint64_t b) {
 
 }  // namespace
 
-std::optional<std::string> CheckBinaryStructure(std::string_view bytes) {
+std::optional<std::string> CheckBinaryStructure(std::string_view bytes, BinaryValues* values) {
   Trailer t;
   if (auto error = ReadTrailer(bytes, t)) return error;
   auto count = static_cast<std::size_t>(t.objectCount);
@@ -231,10 +281,12 @@ std::optional<std::string> CheckBinaryStructure(std::string_view bytes) {
   std::vector<bool> keyChecked(count, false);
   std::vector<Walk> stack;
   const std::uint64_t maxNodes = MaxBinaryNodes(bytes.size());
+  BinaryValues found;
 
   auto enter = [&](std::uint64_t object) -> std::optional<std::string> {
     Refs refs;
     if (auto error = ObjectRefs(bytes, t, object, refs)) return error;
+    if (auto error = NoteValue(bytes, t, object, found)) return error;
     if (stack.size() > kMaxDepth)
       return "nested deeper than " + std::to_string(kMaxDepth) + " levels";
     marks[object] = Mark::Open;
@@ -277,6 +329,7 @@ std::optional<std::string> CheckBinaryStructure(std::string_view bytes) {
     if (levels > kMaxDepth) return "nested deeper than " + std::to_string(kMaxDepth) + " levels";
     stack.pop_back();
   }
+  if (values) *values = std::move(found);
   return std::nullopt;
 }
 

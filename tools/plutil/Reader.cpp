@@ -109,7 +109,7 @@ const char* TextProblem(std::string_view text) {
 }
 
 // Walks the tree without recursion.
-TreeScan ScanTree(plist_t root) {
+TreeScan ScanTree(plist_t root, const DateTable& dates) {
   TreeScan scan;
   std::vector<plist_t> pending{root};
   while (!pending.empty()) {
@@ -120,6 +120,9 @@ TreeScan ScanTree(plist_t root) {
       std::uint64_t length = 0;
       const char* text = plist_get_string_ptr(node, &length);
       if (text && !scan.problem) scan.problem = TextProblem(std::string_view(text, length));
+    } else if (type == PLIST_DATE) {
+      // Every date was replaced by a marker before libplist read it.
+      if (!dates.Find(node) && !scan.problem) scan.problem = "a date could not be read whole";
     } else if (IsUidDict(node)) {
       scan.uidDicts.push_back(node);
     } else if (type == PLIST_ARRAY) {
@@ -174,16 +177,26 @@ constexpr std::size_t kMaxParseSize = std::numeric_limits<std::uint32_t>::max();
 
 ReadResult ReadBinary(std::string_view bytes) {
   ReadResult result;
-  if (auto reason = CheckBinaryStructure(bytes)) {
+  BinaryValues values;
+  if (auto reason = CheckBinaryStructure(bytes, &values)) {
     result.error = "not a valid binary property list (" + *reason + ")";
     return result;
   }
+  if (values.problem) {
+    result.error = values.problem;
+    return result;
+  }
+  std::string marked;
+  if (auto reason = MarkBinary(bytes, values.dates, result.dates, marked)) {
+    result.error = *reason;
+    return result;
+  }
   plist_t tree = nullptr;
-  plist_from_bin(bytes.data(), static_cast<std::uint32_t>(bytes.size()), &tree);
+  plist_from_bin(marked.data(), static_cast<std::uint32_t>(marked.size()), &tree);
   result.tree.reset(tree);
   if (!tree) {
     result.error = "not a valid binary property list";
-  } else if (const char* problem = ScanTree(tree).problem) {
+  } else if (const char* problem = ScanTree(tree, result.dates).problem) {
     result.tree.reset();
     result.error = problem;
   }
@@ -192,11 +205,17 @@ ReadResult ReadBinary(std::string_view bytes) {
 
 ReadResult ReadXml(std::string_view bytes) {
   ReadResult result;
-  if (auto reason = CheckXmlStructure(bytes)) {
+  std::vector<XmlLeaf> leaves;
+  if (auto reason = CheckXmlStructure(bytes, &leaves)) {
     result.error = "not a valid XML property list (" + *reason + ")";
     return result;
   }
-  std::string xml = DoubleAsReal(bytes);
+  std::string marked;
+  if (auto reason = MarkXml(bytes, leaves, result.dates, marked)) {
+    result.error = *reason;
+    return result;
+  }
+  std::string xml = DoubleAsReal(marked);
   plist_t tree = nullptr;
   plist_from_xml(xml.data(), static_cast<std::uint32_t>(xml.size()), &tree);
   result.tree.reset(tree);
@@ -204,7 +223,7 @@ ReadResult ReadXml(std::string_view bytes) {
     result.error = "not a valid XML property list";
     return result;
   }
-  TreeScan scan = ScanTree(tree);
+  TreeScan scan = ScanTree(tree, result.dates);
   if (scan.problem) {
     result.tree.reset();
     result.error = scan.problem;
@@ -217,8 +236,8 @@ ReadResult ReadXml(std::string_view bytes) {
 }  // namespace
 
 ReadResult ReadPlist(std::string_view bytes) {
-  if (bytes.empty()) return {nullptr, "empty file, not a property list"};
-  if (bytes.size() >= kMaxParseSize) return {nullptr, "file too large"};
+  if (bytes.empty()) return {nullptr, "empty file, not a property list", {}};
+  if (bytes.size() >= kMaxParseSize) return {nullptr, "file too large", {}};
   return IsBinary(bytes) ? ReadBinary(bytes) : ReadXml(bytes);
 }
 

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <vector>
 
 namespace plutil {
@@ -17,9 +16,6 @@ constexpr std::string_view kHeader =
     "<!DOCTYPE plist PUBLIC \"-//Apple Computer//DTD PLIST 1.0//EN\" "
     "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
     "<plist version=\"1.0\">\n";
-
-// Seconds from the Unix epoch to the property-list epoch, 2001-01-01 UTC.
-constexpr std::int64_t kPlistEpoch = 978307200;
 
 std::string Integer(plist_t node) {
   std::uint64_t value = 0;
@@ -47,23 +43,6 @@ std::string Real(plist_t node) {
   return std::string(text, ec == std::errc() ? end : text);
 }
 
-std::string Date(plist_t node) {
-  std::int32_t sec = 0, usec = 0;
-  plist_get_date_val(node, &sec, &usec);
-  // Whole seconds, kept within the 32-bit range in which libplist holds dates
-  // so that the text reads back as the same date.
-  std::int64_t whole = std::int64_t{sec} + (usec < 0 ? -1 : 0);
-  if (whole < INT32_MIN) whole = INT32_MIN;
-  std::int64_t seconds = whole + kPlistEpoch;
-  std::time_t t = static_cast<std::time_t>(seconds);
-  std::tm utc{};
-  gmtime_r(&t, &utc);
-  char text[64];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02dZ", utc.tm_year + 1900,
-                utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec);
-  return text;
-}
-
 std::string Data(plist_t node) {
   std::uint64_t length = 0;
   const char* bytes = plist_get_data_ptr(node, &length);
@@ -86,6 +65,8 @@ struct Level {
 
 class Writer {
  public:
+  explicit Writer(const DateTable& dates) : dates_(dates) {}
+
   std::string Run(plist_t root) {
     out_.append(kHeader);
     if (IsContainer(root)) {
@@ -209,6 +190,12 @@ class Writer {
     }
   }
 
+  std::string Date(plist_t node) const {
+    std::optional<double> seconds = dates_.Find(node);
+    return seconds ? DateText(*seconds).value_or(std::string()) : std::string();
+  }
+
+  const DateTable& dates_;
   std::string out_;
   std::vector<Level> levels_;
 };
@@ -260,6 +247,6 @@ std::string Base64(const unsigned char* bytes, std::size_t size) {
   return out;
 }
 
-std::string WriteXml(plist_t root) { return Writer().Run(root); }
+std::string WriteXml(plist_t root, const DateTable& dates) { return Writer(dates).Run(root); }
 
 }  // namespace plutil

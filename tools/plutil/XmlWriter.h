@@ -18,15 +18,16 @@
 //   are.
 // - integer: decimal; real: the shortest text that reads back as the same
 //   number, "nan", "+infinity" or "-infinity"; boolean: "<true/>" or
-//   "<false/>"; date: "YYYY-MM-DDTHH:MM:SSZ" in UTC, whole seconds (libplist
-//   holds dates as 32-bit seconds from 2001, so from 1932-12-13T20:45:52Z to
-//   2069-01-19T03:14:07Z); data:
+//   "<false/>"; date: "YYYY-MM-DDTHH:MM:SSZ" in UTC, the whole second at or
+//   before the date, years 1 to 9999 (taken from the DateTable); data:
 //   three lines, "<data>", the base64 text on one line, "</data>", all at the
 //   element's indentation.
 // - A UID (binary form only) is written as a dict holding the one key
 //   "CF$UID" with the UID as integer; ReadPlist turns it back into a UID.
 // - Nesting is walked without recursion.
 #pragma once
+
+#include "plutil/ExactValues.h"
 
 #include <plist/plist.h>
 
@@ -37,7 +38,9 @@
 namespace plutil {
 
 // The document's text for the tree whose root is given.
-std::string WriteXml(plist_t root);
+// REQUIRES: every date node of the tree holds a marker of dates, and
+// dates.AllInTextRange().
+std::string WriteXml(plist_t root, const DateTable& dates);
 
 // Text with "&", "<", ">", CR and LF replaced by their references.
 std::string EscapeText(std::string_view text);
