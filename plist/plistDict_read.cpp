@@ -8,6 +8,7 @@
 #include <deque>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "framework/core/TextInputStream.h"
@@ -15,8 +16,6 @@
 #include "plist/plistDict.h"
 
 namespace {
-
-constexpr char kCR = '\r';
 
 bool Contains(std::string_view text, std::string_view part) {
   return text.find(part) != std::string_view::npos;
@@ -69,8 +68,11 @@ struct plistXmlLevel {
   fw::String elementType;
   fw::String pending;
   bool multiLine = false;
+  bool keyOpen = false;  // the open multi-line element is a key
   bool selfClosing = false;
   fw::String line;                       // the line being handled
+  std::string_view indent;               // its leading control characters
+  bool keepIndent = false;               // they belong to the open value
   std::vector<std::string_view> fields;  // its fields, into line
   size_t nextField = 0;
 };
@@ -107,24 +109,39 @@ class plistXmlReader {
            level.lastField == "<dict/>";
   }
 
+  // A value or key spread over lines is its pieces joined by the line end
+  // that ended each line, each continuation line whole (its tabs are part of
+  // the value); data pieces are joined with nothing, without their indent.
   void ReadLine(plistXmlLevel& level) {
     if (level.node->isArray && !level.multiLine) {
       ++level.node->indexOf;
       level.currentKey = std::to_string(level.node->indexOf);
     }
+    // Within an open value the stream's last line was this level's own.
+    const bool text = level.multiLine && level.tagName != "data";
+    if (text) level.pending.append(stream_.LineEnd());
     stream_.ReadLine(level.line);
-    SplitFields(Stripped(level.line), level.fields);
+    std::string_view stripped = Stripped(level.line);
+    level.indent = std::string_view(level.line).substr(0, level.line.size() - stripped.size());
+    level.keepIndent = text;
+    SplitFields(stripped, level.fields);
     level.nextField = 0;
   }
 
   void HandleField(plistXmlLevel& level, std::string_view field) {
+    const bool firstOfValueLine = std::exchange(level.keepIndent, false);
     if (field.substr(0, 5) == "<key>") return KeyField(level, field);
     if (field == level.endTag) {
       level.lastField = level.endTag;
       return;
     }
+    if (firstOfValueLine && level.multiLine) level.pending.append(level.indent);
     if (level.multiLine && !IsClosingTag(field, level.tagName)) {
       return ContinuationField(level, field);
+    }
+    if (level.keyOpen) {  // the field is "</key>"
+      level.lastField = field;
+      return FinishPending(level);
     }
     if (Contains(field, ">")) return TagField(level, field);
     level.lastField = field;
@@ -137,7 +154,17 @@ class plistXmlReader {
 
   void KeyField(plistXmlLevel& level, std::string_view field) {
     std::string_view key = field.substr(5);
-    if (EndsWith(key, "</key>")) key.remove_suffix(6);
+    if (EndsWith(key, "</key>")) {
+      key.remove_suffix(6);
+    } else if (!level.multiLine && !Contains(key, "</key>")) {
+      // A key spread over lines: read as a value is, then made the key.
+      level.multiLine = true;
+      level.keyOpen = true;
+      level.tagName = "key";
+      level.pending = key;
+      level.lastField = key;
+      return;
+    }
     plistDict::DecodeInto(key, level.currentKey);
     // The text as written decides whether the level ends, so that a key
     // whose decoded text equals the end tag stays a key.
@@ -151,9 +178,18 @@ class plistXmlReader {
       level.multiLine = false;
     }
     level.pending.append(field);
-    if (level.tagName != "data") level.pending += kCR;
-    if (!level.multiLine) StoreValue(level);
     level.lastField = field;
+    if (!level.multiLine) FinishPending(level);
+  }
+
+  // The multi-line value or key just closed becomes the entry's value or
+  // the current key.
+  void FinishPending(plistXmlLevel& level) {
+    level.multiLine = false;
+    if (!level.keyOpen) return StoreValue(level);
+    level.keyOpen = false;
+    plistDict::DecodeInto(level.pending, level.currentKey);
+    level.pending.clear();
   }
 
   void StoreValue(plistXmlLevel& level) {
@@ -203,7 +239,6 @@ class plistXmlReader {
     level.pending.clear();
     if (Contains(rest, ">")) return;
     level.pending = rest;
-    if (level.elementType != "data") level.pending += kCR;
   }
 
   void NestedLevel(plistXmlLevel& level) {

@@ -42,6 +42,7 @@ void TextInputStream::Close() {
   ended_ = true;
   buffer_.clear();
   pos_ = 0;
+  lineEnd_ = {};
 }
 
 bool TextInputStream::Fill() {
@@ -77,6 +78,7 @@ String TextInputStream::ReadLine() {
 
 void TextInputStream::ReadLine(String& line) {
   line.clear();
+  lineEnd_ = {};
   for (;;) {
     if (!HaveByte()) return;
     const char* begin = buffer_.data() + pos_;
@@ -88,7 +90,11 @@ void TextInputStream::ReadLine(String& line) {
     pos_ += static_cast<size_t>(end - begin);
     if (end == stop) continue;  // the line goes on in the next block
     char c = buffer_[pos_++];
-    if (c == '\r' && HaveByte() && buffer_[pos_] == '\n') ++pos_;
+    lineEnd_ = c == '\n' ? "\n" : "\r";
+    if (c == '\r' && HaveByte() && buffer_[pos_] == '\n') {
+      ++pos_;
+      lineEnd_ = "\r\n";
+    }
     return;
   }
 }

@@ -5,7 +5,8 @@
 // is applied; files are taken to be UTF-8). The last line needs no line end.
 // Eof() is true once every byte has been read: a file "a\n" gives one line,
 // "a\nb" two, "" none, "\n" one empty line. ReadLine() at the end returns an
-// empty text.
+// empty text. LineEnd() tells which line end ended the line last read: "\n",
+// "\r\n", "\r", or "" when the line ended with the file (and before any read).
 //
 // Reading is buffered and strictly forward; no more than one buffer and the
 // line being returned is held, whatever the file's size.
@@ -17,6 +18,7 @@
 
 #include <memory>
 #include <stdexcept>
+#include <string_view>
 
 #include "framework/core/String.h"
 
@@ -44,6 +46,7 @@ class TextInputStream {
   String ReadLine();
   // The same, into line (reusing its storage).
   void ReadLine(String& line);
+  std::string_view LineEnd() const { return lineEnd_; }
   bool Eof();
   void Close();
 
@@ -56,6 +59,7 @@ class TextInputStream {
   String buffer_;
   size_t pos_ = 0;
   bool ended_ = false;
+  std::string_view lineEnd_;
 };
 
 }  // namespace fw

@@ -50,6 +50,16 @@ const LineCase kLineCases[] = {
     {std::string(200000, 'y') + "\nz", {std::string(200000, 'y'), "z"}},
 };
 
+// Each line followed by the line end that LineEnd() names: the bytes again.
+std::string Rejoined(TextInputStream& in) {
+  std::string text;
+  while (!in.Eof()) {
+    text += in.ReadLine();
+    text += in.LineEnd();
+  }
+  return text;
+}
+
 TEST(TextInputStream, LineEndsFromFile) {
   TempFolder tmp;
   for (const LineCase& c : kLineCases) {
@@ -58,6 +68,8 @@ TEST(TextInputStream, LineEndsFromFile) {
     ASSERT_NE(in, nullptr);
     EXPECT_EQ(AllLines(*in), c.lines) << c.bytes.substr(0, 40);
     EXPECT_EQ(in->ReadLine(), "");  // at the end
+    EXPECT_EQ(Rejoined(*FolderItem(tmp.File("f")).OpenAsTextFile()), c.bytes)
+        << c.bytes.substr(0, 40);
   }
 }
 
@@ -65,7 +77,17 @@ TEST(TextInputStream, LineEndsFromText) {
   for (const LineCase& c : kLineCases) {
     auto in = TextInputStream::FromText(c.bytes);
     EXPECT_EQ(AllLines(*in), c.lines) << c.bytes.substr(0, 40);
+    EXPECT_EQ(Rejoined(*TextInputStream::FromText(c.bytes)), c.bytes) << c.bytes.substr(0, 40);
   }
+}
+
+TEST(TextInputStream, LineEndOfTheLastLineRead) {
+  auto in = TextInputStream::FromText("a\r\nb");
+  EXPECT_EQ(in->LineEnd(), "");  // nothing read yet
+  in->ReadLine();
+  EXPECT_EQ(in->LineEnd(), "\r\n");
+  in->ReadLine();
+  EXPECT_EQ(in->LineEnd(), "");  // the last line ended with the text
 }
 
 TEST(TextInputStream, CloseEndsTheStream) {

@@ -77,13 +77,18 @@ TEST(StorePeer, LibplistXmlLoadsIntoTheRightTree) {
   EXPECT_EQ(again, sample.description);
 }
 
-// libplist leaves a line break raw; such a value is read by the rules for
-// values spread over lines: the pieces joined by CR, one more CR at the end.
-TEST(StorePeer, RawLineBreakFromLibplistFollowsTheMultiLineRule) {
+// libplist leaves a line break raw, so the value spreads over lines of the
+// file; it came back as "a\rb\r". It reads back exactly, and so does a saved
+// copy in libplist.
+TEST(StorePeer, RawLineBreakFromLibplistReadsBackExactly) {
   testsupport::TempFolder tmp;
-  WriteFile(tmp.File("raw.plist"), peer::XmlWithRawLineBreak("k", "a\nb"));
+  WriteFile(tmp.File("raw.plist"), peer::XmlWithRawLineBreak("k", "a\n\tb\n"));
   plist doc{FolderItem(tmp.File("raw.plist"))};
-  EXPECT_EQ(doc.root->GetString("k"), "a\rb\r");
+  EXPECT_EQ(doc.root->GetString("k"), "a\n\tb\n");
+  doc.Save();
+  std::string theirs;
+  ASSERT_TRUE(peer::DescribeXml(ReadFile(tmp.File("raw.plist")), theirs));
+  EXPECT_EQ(theirs, "k (string) = a\\n\\tb\\n\n");
 }
 
 // Through our own plutil, found beside the executables: the binary source is

@@ -68,22 +68,22 @@ const ReadCase kCases[] = {
      "a (integer) = 3\nb (string) = 2\n"},
     {"string spread over lines (other writers)",
      {"<key>m</key>", "<string>line1", "line2</string>", "</dict>"},
-     "m (string) = line1\\rline2\\r\n"},
+     "m (string) = line1\\nline2\n"},
     {"string ending with a line break",
      {"<key>m</key>", "<string>a", "</string>", "</dict>"},
-     "m (string) = a\\r\n"},
+     "m (string) = a\\n\n"},
     {"string beginning with a line break",
      {"<key>m</key>", "<string>", "b</string>", "</dict>"},
-     "m (string) = \\rb\\r\n"},
+     "m (string) = \\nb\n"},
     {"empty line inside a value adds an empty piece",
      {"<key>m</key>", "<string>a", "", "b</string>", "</dict>"},
-     "m (string) = a\\r\\rb\\r\n"},
-    {"tab at the start of a continuation piece is lost",
+     "m (string) = a\\n\\nb\n"},
+    {"tab at the start of a continuation line is kept",
      {"<key>m</key>", "<string>a", "\tb</string>", "</dict>"},
-     "m (string) = a\\rb\\r\n"},
+     "m (string) = a\\n\\tb\n"},
     {"escapes in a value spread over lines are decoded once",
      {"<key>m</key>", "<string>&lt;a&amp;lt;", "b&gt;</string>", "</dict>"},
-     "m (string) = <a&lt;\\rb>\\r\n"},
+     "m (string) = <a&lt;\\nb>\n"},
     {"value never closed is dropped",
      {"<key>m</key>", "<string>open", "more"},
      "m (string) (no value)\n"},
@@ -138,7 +138,7 @@ TEST(XmlReader, ArrayElementsAreNumberedByLine) {
        2},
       {"a value spread over lines takes one number",
        {"<string>a", "b</string>", "<string>c</string>", "</array>"},
-       "0 (string) = a\\rb\\r\n1 (string) = c\n",
+       "0 (string) = a\\nb\n1 (string) = c\n",
        2},
       {"empty array", {"</array>"}, "", 0},
   };
@@ -146,6 +146,53 @@ TEST(XmlReader, ArrayElementsAreNumberedByLine) {
     auto node = Read(Join(c.lines), true);
     EXPECT_EQ(Describe(*node), c.tree) << c.name;
     EXPECT_EQ(node->indexOf, c.indexOf) << c.name;
+  }
+}
+
+// Values and keys that other writers (plistlib, libplist) spread over lines
+// came back with every line end turned into CR, one more CR at the end and
+// the tabs after each break dropped; a key with a break was cut.
+TEST(XmlReader, MultiLineValuesReadBackExactly) {
+  struct Case {
+    const char* name;
+    std::string text;  // the lines after the root's "<dict>", line ends included
+    std::string tree;
+  };
+  const Case cases[] = {
+      {"LF", "<key>m</key>\n<string>line1\nline2</string>\n</dict>\n",
+       "m (string) = line1\\nline2\n"},
+      {"CR LF", "<key>m</key>\r\n<string>one\r\ntwo</string>\r\n</dict>\r\n",
+       "m (string) = one\\r\\ntwo\n"},
+      {"CR", "<key>m</key>\r<string>one\rtwo</string>\r</dict>\r", "m (string) = one\\rtwo\n"},
+      {"line ends mixed within one value", "<key>m</key>\n<string>a\r\nb\rc\nd</string>\n</dict>\n",
+       "m (string) = a\\r\\nb\\rc\\nd\n"},
+      {"tab after a break", "<key>m</key>\n<string>a\n\tb</string>\n</dict>\n",
+       "m (string) = a\\n\\tb\n"},
+      {"tabs and blanks before the closing tag",
+       "<key>m</key>\n<string>a\n\t \t</string>\n</dict>\n", "m (string) = a\\n\\t \\t\n"},
+      {"trailing break", "<key>m</key>\n<string>ends\n</string>\n</dict>\n",
+       "m (string) = ends\\n\n"},
+      {"leading break", "<key>m</key>\n<string>\nstarts</string>\n</dict>\n",
+       "m (string) = \\nstarts\n"},
+      {"blank lines", "<key>m</key>\n<string>a\n\n\nb</string>\n</dict>\n",
+       "m (string) = a\\n\\n\\nb\n"},
+      {"only a break", "<key>m</key>\n<string>\n</string>\n</dict>\n", "m (string) = \\n\n"},
+      {"key with a break", "<key>k\nk</key>\n<string>v</string>\n</dict>\n",
+       "k\\nk (string) = v\n"},
+      {"key with tabs after a break and escapes",
+       "<key>&lt;a\r\n\tb&amp;</key>\r\n<true/>\r\n</dict>\r\n",
+       "<a\\r\\n\\tb& (boolean) = true\n"},
+      {"key ending with a break after a dict",
+       "<key>d</key>\n<dict>\n<key>x</key>\n<true/>\n</dict>\n<key>k\n</key>\n<string>v</string>\n"
+       "</dict>\n",
+       "d (dict) [dict]\n  x (boolean) = true\nk\\n (string) = v\n"},
+      {"data keeps its rule",
+       "<key>d</key>\r\n<data>\r\n\tAAAA\r\n\t\tBBBB\r\n\t</data>\r\n</dict>\r\n",
+       "d (data) = AAAABBBB\n"},
+  };
+  for (const Case& c : cases) {
+    auto node = Read(c.text);
+    EXPECT_EQ(Describe(*node), c.tree) << c.name;
   }
 }
 
