@@ -139,7 +139,10 @@ void plist::Save(bool cleanup) {
   if (cleanup) Cleanup();
 }
 
+// Writes nothing when the tree nests deeper than the reader follows: what is
+// saved must read back whole.
 bool plist::WriteFile() {
+  if (root->WrittenDeeperThan(plistDict::kMaxDepth)) return false;
   auto out = savePath ? savePath->CreateTextFile() : nullptr;
   if (!out) return false;
   for (const fw::String& line : headers) out->WriteLine(line);

@@ -21,16 +21,24 @@ class plistXmlWriter {
   //   out.Line(text)                 one element line,
   //   out.Key(node, key, tabs)       the key line(s) of a dict entry,
   //   out.Begin() / out.End()        a level starts / is finished.
+  // One indentation text serves every level, so the walk's memory stays
+  // linear in the depth.
   template <class Out>
   static void Walk(const plistDict& node, std::int32_t indent, Out& out) {
     std::vector<Frame> stack;
-    stack.push_back(MakeFrame(node, indent));
+    stack.push_back(MakeFrame(node, indent > 0 ? static_cast<size_t>(indent) : 0));
+    fw::String tabs(stack.back().indent, '\t');
     out.Begin();
     while (!stack.empty()) {
-      if (Step(stack, out)) continue;
+      if (Step(stack, tabs, out)) continue;
       stack.pop_back();
       out.End();
-      if (!stack.empty()) out.Line(std::move(stack.back().closeLine));
+      if (stack.empty()) break;
+      const Frame& f = stack.back();
+      tabs.resize(f.indent);
+      fw::String& line = out.Buffer();
+      line.assign(tabs).append("</").append(f.type).append(">");
+      out.Line(line);
     }
   }
 
@@ -42,53 +50,79 @@ class plistXmlWriter {
     return line.append("</key>");
   }
 
+  // Whether the levels that Walk writes nest deeper than limit, node's own
+  // level counted as 1. Stops at the first level past the limit.
+  static bool DeeperThan(const plistDict& node, size_t limit) {
+    struct Level {
+      const plistDict* node;
+      size_t depth;
+    };
+    std::vector<Level> pending{{&node, 1}};
+    std::vector<std::int32_t> positions;
+    while (!pending.empty()) {
+      const Level level = pending.back();
+      pending.pop_back();
+      if (level.depth > limit) return true;
+      const plistDict& n = *level.node;
+      for (std::int32_t i = 0; i < n.count(); ++i) {
+        const fw::String& type = n.types.ValueAt(i);
+        if (type != "dict" && type != "array") continue;
+        ChildrenOf(n, n.types.Key(i), positions);
+        for (std::int32_t at : positions) {
+          const plistDict& child = *n.children[static_cast<size_t>(at)];
+          if (child.count() > 0) pending.push_back({&child, level.depth + 1});  // else "<dict/>"
+        }
+      }
+    }
+    return false;
+  }
+
  private:
   struct Frame {
     const plistDict* node;
-    fw::String tabs;
+    size_t indent;
     std::int32_t next = 0;                // next key position
     fw::String type;                      // type of the entry in progress
     std::vector<std::int32_t> positions;  // its children still to write
     size_t nextPosition = 0;
-    fw::String closeLine;  // written once the nested level in progress ends
   };
 
-  static Frame MakeFrame(const plistDict& node, std::int32_t indent) {
+  static Frame MakeFrame(const plistDict& node, size_t indent) {
     Frame f;
     f.node = &node;
-    f.tabs.assign(indent > 0 ? static_cast<size_t>(indent) : 0, '\t');
+    f.indent = indent;
     return f;
   }
 
   // Writes the next piece of the top level; false when that level is done.
+  // tabs is the top level's indentation.
   template <class Out>
-  static bool Step(std::vector<Frame>& stack, Out& out) {
+  static bool Step(std::vector<Frame>& stack, fw::String& tabs, Out& out) {
     Frame& f = stack.back();
     if (f.nextPosition < f.positions.size()) {
       const plistDict& child =
           *f.node->children[static_cast<size_t>(f.positions[f.nextPosition++])];
       if (child.count() == 0) {
-        out.Line(f.tabs + "<" + f.type + "/>");
+        out.Line(tabs + "<" + f.type + "/>");
         return true;
       }
-      out.Line(f.tabs + "<" + f.type + ">");
-      f.closeLine = f.tabs + "</" + f.type + ">";
-      const auto indent = static_cast<std::int32_t>(f.tabs.size()) + 1;
-      stack.push_back(MakeFrame(child, indent));  // invalidates f
+      out.Line(tabs + "<" + f.type + ">");
+      stack.push_back(MakeFrame(child, f.indent + 1));  // invalidates f
+      tabs.push_back('\t');
       out.Begin();
       return true;
     }
     if (f.next >= f.node->count()) return false;
-    Entry(f, out);
+    Entry(f, tabs, out);
     return true;
   }
 
   template <class Out>
-  static void Entry(Frame& f, Out& out) {
+  static void Entry(Frame& f, const fw::String& tabs, Out& out) {
     const plistDict& node = *f.node;
     const fw::String& key = node.types.Key(f.next);
     const fw::String& type = node.types.ValueAt(f.next++);
-    if (!node.isArray) out.Key(node, key, f.tabs);
+    if (!node.isArray) out.Key(node, key, tabs);
     if (type == "dict" || type == "array") {
       f.type = type;
       ChildrenOf(node, key, f.positions);
@@ -99,15 +133,15 @@ class plistXmlWriter {
     const std::string_view value = text ? std::string_view(*text) : std::string_view();
     fw::String& line = out.Buffer();
     if (type == "data") {
-      out.Line(f.tabs + "<data>");
-      line.assign(f.tabs);
+      out.Line(tabs + "<data>");
+      line.assign(tabs);
       plistDict::AppendEncoded(value, line);
       out.Line(line);
-      out.Line(f.tabs + "</data>");
+      out.Line(tabs + "</data>");
     } else if (type == "boolean") {
-      out.Line(f.tabs + (fw::TextEquals(value, "true") ? "<true/>" : "<false/>"));
+      out.Line(tabs + (fw::TextEquals(value, "true") ? "<true/>" : "<false/>"));
     } else {
-      line.assign(f.tabs).append("<").append(type).append(">");
+      line.assign(tabs).append("<").append(type).append(">");
       plistDict::AppendEncoded(value, line);
       line.append("</").append(type).append(">");
       out.Line(line);
@@ -174,6 +208,10 @@ class ClipboardLines {
 void plistDict::Write(fw::TextOutputStream& stream, std::int32_t indent) {
   StreamLines out(stream);
   plistXmlWriter::Walk(*this, indent, out);
+}
+
+bool plistDict::WrittenDeeperThan(size_t limit) const {
+  return plistXmlWriter::DeeperThan(*this, limit);
 }
 
 void plistDict::Dump(std::int32_t indent) {

@@ -392,6 +392,26 @@ TEST_F(DocumentTest, LoadAtTheNestingBoundSaves) {
   EXPECT_EQ(again.root->GetString("after"), "2");
 }
 
+// A tree built deeper than the reader follows was saved without complaint
+// and read back cut at the bound: now nothing is written.
+TEST_F(DocumentTest, TreeDeeperThanTheReaderFollowsIsNotSaved) {
+  const std::string old = XmlFile({"<key>a</key>", "<string>old</string>"});
+  WriteFile(tmp.File("a"), old);
+  Document doc(Item("a"));
+  plistDict* node = doc.root.get();
+  for (size_t level = 1; level <= plistDict::kMaxDepth; ++level) {
+    node->AddChild("d");
+    node = node->child("d");
+  }
+  node->SetString("leaf", "one level too deep");
+  doc.error = false;
+  doc.Save(true);
+  EXPECT_TRUE(doc.error);
+  EXPECT_EQ(doc.errorMessage, "Could not open file for saving");
+  EXPECT_EQ(ReadFile(tmp.File("a")), old);
+  EXPECT_EQ(ListFolder(tmp.Path()), "a\n");
+}
+
 TEST_F(DocumentTest, CleanupOfAnXmlDocumentDeletesNothing) {
   WriteFile(tmp.File("a"), XmlFile({}));
   Document doc(Item("a"));

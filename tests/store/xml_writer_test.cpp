@@ -1,6 +1,11 @@
 // The XML writer: the line of every entry kind, indentation, escaping of
 // values and keys, and the walk over nested levels.
 #include <gtest/gtest.h>
+#include <malloc.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <new>
 
 #include <functional>
 #include <string>
@@ -8,6 +13,29 @@
 
 #include "plist/plistDict.h"
 #include "tests/store/support/XmlTree.h"
+
+// Heap bytes in use and the most in use since peak was last set, counted by
+// the replaced operator new and delete below.
+namespace heap {
+std::size_t live = 0;
+std::size_t peak = 0;
+}  // namespace heap
+
+void* operator new(std::size_t size) {
+  void* p = std::malloc(size ? size : 1);
+  if (!p) throw std::bad_alloc();
+  heap::live += malloc_usable_size(p);
+  heap::peak = std::max(heap::peak, heap::live);
+  return p;
+}
+
+void operator delete(void* p) noexcept {
+  if (!p) return;
+  heap::live -= malloc_usable_size(p);
+  std::free(p);
+}
+
+void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
 
 namespace {
 
@@ -192,17 +220,22 @@ TEST(XmlWriter, BracketsToCodeEscapesAmpersandFirst) {
   for (const Case& c : cases) EXPECT_EQ(plistDict::BracketsToCode(c.in), c.out) << c.in;
 }
 
-// Writing a deep tree takes no stack per level: a chain of levels that one
-// call per level could not write within a small stack is written in full.
-TEST(XmlWriter, DeepTreeIsWrittenWithinASmallStack) {
-  const int depth = 3000;
-  plistDict root;
+// A chain of levels, each holding the next under "d", the last a string.
+void Chain(plistDict& root, int depth) {
   plistDict* node = &root;
   for (int i = 0; i < depth; ++i) {
     node->AddChild("d");
     node = node->child("d");
   }
   Leaf(*node, "k", "string", "deep");
+}
+
+// Writing a deep tree takes no stack per level: a chain of levels that one
+// call per level could not write within a small stack is written in full.
+TEST(XmlWriter, DeepTreeIsWrittenWithinASmallStack) {
+  const int depth = 3000;
+  plistDict root;
+  Chain(root, depth);
   std::string text;
   xmltest::RunWithSmallStack([&] { text = Written(root, 0); });
   std::string expected;
@@ -212,6 +245,64 @@ TEST(XmlWriter, DeepTreeIsWrittenWithinASmallStack) {
               "<string>deep</string>\n";
   for (int i = depth - 1; i >= 0; --i) expected += std::string(i, '\t') + "</dict>\n";
   EXPECT_EQ(text, expected);
+}
+
+// The writer kept an indentation text and a closing line for every open
+// level, so its memory grew with the square of the depth (200,000 levels ran
+// out of memory). Here 4,000 levels held 24 MB that way.
+TEST(XmlWriter, MemoryOfADeepWriteStaysLinearInTheDepth) {
+  plistDict root;
+  Chain(root, 4000);
+  testsupport::TempFolder tmp;
+  auto out = fw::FolderItem(tmp.File("w")).CreateTextFile();
+  ASSERT_NE(out, nullptr);
+  const std::size_t before = heap::live;
+  heap::peak = before;
+  root.Write(*out, 0);
+  const std::size_t used = heap::peak - before;
+  EXPECT_TRUE(out->Close());
+  EXPECT_LT(used, std::size_t{2} << 20);  // the output itself is 24 MB
+}
+
+TEST(XmlWriter, WrittenDepthCountsTheLevelsThatNest) {
+  struct Case {
+    const char* name;
+    std::function<void(plistDict&)> fill;
+    std::size_t depth;  // levels written, the root's own counted
+  };
+  const Case cases[] = {
+      {"empty root", [](plistDict&) {}, 1},
+      {"leaves only", [](plistDict& n) { Leaf(n, "k", "string", "v"); }, 1},
+      {"chain", [](plistDict& n) { Chain(n, 5); }, 6},
+      {"empty dict at the bottom is one line, not a level",
+       [](plistDict& n) {
+         Chain(n, 5);
+         plistDict* bottom = &n;
+         for (int i = 0; i < 5; ++i) bottom = bottom->child("d");
+         bottom->AddChild("empty");
+       },
+       6},
+      {"arrays nest too",
+       [](plistDict& n) {
+         n.AddArray("a");
+         n.child("a")->AppendArray();
+         n.child("a")->index(0)->AppendString("x");
+       },
+       3},
+      {"the deepest of several branches",
+       [](plistDict& n) {
+         Chain(n, 2);
+         n.AddChild("other");
+         Chain(*n.child("other"), 4);
+       },
+       6},
+  };
+  for (const Case& c : cases) {
+    plistDict root;
+    c.fill(root);
+    EXPECT_FALSE(root.WrittenDeeperThan(c.depth)) << c.name;
+    EXPECT_TRUE(root.WrittenDeeperThan(c.depth - 1)) << c.name;
+  }
 }
 
 }  // namespace
