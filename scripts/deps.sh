@@ -10,6 +10,7 @@ packages=(
   clang libclang-rt-dev
   xvfb xauth xdotool x11-utils libx11-dev
   fonts-ipafont-gothic
+  python3
 )
 
 missing=()
