@@ -261,6 +261,9 @@ class plistDict {
   // are decoded with CodeToBrackets, exactly once (also a value spread over
   // several lines); a key line ends the level only when the key as written
   // equals the end tag, so an escaped key that decodes to it stays a key.
+  // A value or key spread over several lines is its pieces joined by the line
+  // end that ended each line, continuation lines whole; data pieces are
+  // joined with nothing, without their leading control characters.
   void Load(fw::TextInputStream* stream, const fw::String& name, bool arrayFlag, plistDict* parent,
             plist* document, bool readContents);
   // Decodes "&lt;", "&gt;", "&#13;" (CR), "&#10;" (LF) and then "&amp;";
