@@ -169,6 +169,11 @@ const BinaryCase kBinaryCases[] = {
              "a\0b"s}),
      std::nullopt},
     {"KeyPastTable", Binary({kDict, "\x59k", "\x09"}), "string out of range"},
+    // The date's value (object 1) holds the key (object 2): putting a marker
+    // in place of the value gave the key a NUL, and libplist aborted.
+    {"DateSharingBytesWithAKey",
+     Binary({"\xD1\0\0\0\x02\0\0\0\x01"s, "\x33", "\x51k\0\0\0\0\0\0"s}),
+     "a date shares bytes with another object"},
 };
 
 class BinaryStructure : public testing::TestWithParam<BinaryCase> {};

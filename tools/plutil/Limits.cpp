@@ -235,13 +235,48 @@ std::optional<std::string> CheckKey(std::string_view bytes, const Trailer& t,
   return std::nullopt;
 }
 
+// The bytes one object spans, its marker included.
+struct Extent {
+  std::uint64_t begin = 0;
+  std::uint64_t end = 0;
+  bool date = false;
+};
+
+// Where the object of the header ends (the marker byte just before h.at,
+// and any size fields, begin it).
+std::uint64_t ObjectEnd(const Header& h, unsigned refSize) {
+  switch (h.kind) {
+    case kInteger:
+    case 0x2:  // real
+      return h.at + (std::uint64_t{1} << (h.count & 7));
+    case kDate:
+      return h.at + 8;
+    case 0x4:  // data
+    case kAscii:
+    case 0x8:  // UID, count + 1 bytes
+      return h.count > UINT64_MAX - h.at - 1 ? UINT64_MAX : h.at + h.count + (h.kind == 0x8);
+    case kUtf16:  // its count is checked against the file before it is used
+      return h.at + 2 * h.count;
+    case 0xA:  // array
+    case 0xC:  // set
+      return h.at + h.count * refSize;
+    case 0xD:  // dict
+      return h.at + 2 * h.count * refSize;
+    default:
+      return h.at;
+  }
+}
+
 // Notes what libplist would not read whole in one object: a string with a NUL
 // character (it cuts the string there), a 16-byte integer beyond 64 bits (it
 // keeps the low 8 bytes); and where a date's 8-byte value is.
 std::optional<std::string> NoteValue(std::string_view bytes, const Trailer& t, std::uint64_t object,
-                                     BinaryValues& values) {
+                                     BinaryValues& values, std::vector<Extent>& extents) {
   Header h;
   if (auto error = ReadHeader(bytes, t, object, h)) return error;
+  std::uint64_t offset = ReadBigEndian(
+      bytes, static_cast<std::size_t>(t.tableOffset + object * t.offsetSize), t.offsetSize);
+  extents.push_back({offset, ObjectEnd(h, t.refSize), h.kind == kDate});
   if (h.kind == kAscii || h.kind == kUtf16) {
     bool nul = false;
     if (auto error = StringHoldsNul(bytes, t, h, nul)) return error;
@@ -255,6 +290,28 @@ std::optional<std::string> NoteValue(std::string_view bytes, const Trailer& t, s
       values.problem = "an integer is out of range (-2^63 to 2^64-1)";
   }
   return std::nullopt;
+}
+
+// True when a date object shares bytes with another object: its value is
+// replaced in place (ExactValues.h), which must change nothing else.
+bool DateOverlaps(std::vector<Extent>& extents) {
+  std::sort(extents.begin(), extents.end(),
+            [](const Extent& a, const Extent& b) { return a.begin < b.begin; });
+  std::uint64_t groupEnd = 0;  // end of the run of overlapping objects so far
+  bool groupDate = false, groupShared = false;
+  for (const Extent& e : extents) {
+    if (e.begin < groupEnd) {
+      groupShared = true;
+      groupDate = groupDate || e.date;
+      groupEnd = std::max(groupEnd, e.end);
+    } else {
+      groupEnd = e.end;
+      groupDate = e.date;
+      groupShared = false;
+    }
+    if (groupShared && groupDate) return true;
+  }
+  return false;
 }
 
 enum class Mark : unsigned char { Unseen, Open, Done };
@@ -282,11 +339,12 @@ std::optional<std::string> CheckBinaryStructure(std::string_view bytes, BinaryVa
   std::vector<Walk> stack;
   const std::uint64_t maxNodes = MaxBinaryNodes(bytes.size());
   BinaryValues found;
+  std::vector<Extent> extents;
 
   auto enter = [&](std::uint64_t object) -> std::optional<std::string> {
     Refs refs;
     if (auto error = ObjectRefs(bytes, t, object, refs)) return error;
-    if (auto error = NoteValue(bytes, t, object, found)) return error;
+    if (auto error = NoteValue(bytes, t, object, found, extents)) return error;
     if (stack.size() > kMaxDepth)
       return "nested deeper than " + std::to_string(kMaxDepth) + " levels";
     marks[object] = Mark::Open;
@@ -329,6 +387,8 @@ std::optional<std::string> CheckBinaryStructure(std::string_view bytes, BinaryVa
     if (levels > kMaxDepth) return "nested deeper than " + std::to_string(kMaxDepth) + " levels";
     stack.pop_back();
   }
+  if (!found.dates.empty() && DateOverlaps(extents))
+    return "a date shares bytes with another object";
   if (values) *values = std::move(found);
   return std::nullopt;
 }

@@ -53,9 +53,10 @@ struct BinaryValues {
 // The reason the binary property list is refused, or nothing when it may be
 // parsed. Refused: a trailer, offset table or object reference out of the
 // file, a reference cycle, more than kMaxDepth nested containers, a tree
-// that would expand to more than MaxBinaryNodes nodes, or a dict key holding
-// a NUL character. When values is given and the bytes are accepted, it
-// receives what the walk found.
+// that would expand to more than MaxBinaryNodes nodes, a dict key holding
+// a NUL character, or a date object sharing bytes with another object. When
+// values is given and the bytes are accepted, it receives what the walk
+// found.
 std::optional<std::string> CheckBinaryStructure(std::string_view bytes,
                                                 BinaryValues* values = nullptr);
 
