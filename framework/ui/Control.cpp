@@ -1,35 +1,44 @@
 #include "framework/ui/Control.h"
 
 #include <QFont>
+#include <QPointer>
+#include <QWidget>
 
 #include "framework/ui/Window.h"
 
 namespace fw {
 
-RectControl::RectControl(QWidget* widget) : widget_(widget) { widget_->hide(); }
+struct RectControl::WidgetPointer {
+  QPointer<QWidget> widget;
+};
 
-RectControl::~RectControl() { delete widget_.data(); }
+RectControl::RectControl(QWidget* widget) : widget_(new WidgetPointer{widget}) { widget->hide(); }
+
+RectControl::~RectControl() { delete _Widget(); }
+
+QWidget* RectControl::_Widget() const { return widget_->widget; }
 
 void RectControl::Constructor() {
-  if (!widget_ || !OwnerWindow()) return;
-  widget_->setParent(OwnerWindow()->_Content());
+  QWidget* widget = _Widget();
+  if (!widget || !OwnerWindow()) return;
+  widget->setParent(OwnerWindow()->_Content());
   ApplyGeometry();
-  widget_->setEnabled(enabled_);
-  widget_->setVisible(visible_);
+  widget->setEnabled(enabled_);
+  widget->setVisible(visible_);
 }
 
 void RectControl::_ReleaseFromWindow() {
   _RemoveAllEventHandlers();
   _SetOwner(nullptr);
   parent_ = nullptr;
-  if (widget_) {
-    widget_->hide();
-    widget_->setParent(nullptr);
+  if (QWidget* widget = _Widget()) {
+    widget->hide();
+    widget->setParent(nullptr);
   }
 }
 
 void RectControl::ApplyGeometry() {
-  if (widget_) widget_->setGeometry(left_, top_, width_, height_);
+  if (QWidget* widget = _Widget()) widget->setGeometry(left_, top_, width_, height_);
 }
 
 void RectControl::SetLeft(std::int32_t v) {
@@ -51,28 +60,30 @@ void RectControl::SetHeight(std::int32_t v) {
 
 void RectControl::SetVisible(bool visible) {
   visible_ = visible;
-  if (widget_ && widget_->parentWidget()) widget_->setVisible(visible);
+  QWidget* widget = _Widget();
+  if (widget && widget->parentWidget()) widget->setVisible(visible);
 }
 
 void RectControl::SetEnabled(bool enabled) {
   enabled_ = enabled;
-  if (widget_) widget_->setEnabled(enabled);
+  if (QWidget* widget = _Widget()) widget->setEnabled(enabled);
 }
 
 void RectControl::SetFocus() {
-  if (widget_) widget_->setFocus(Qt::OtherFocusReason);
+  if (QWidget* widget = _Widget()) widget->setFocus(Qt::OtherFocusReason);
 }
 
 void RectControl::ApplyFont(const RectProperties& p) {
-  if (!widget_) return;
-  QFont font = widget_->font();
+  QWidget* widget = _Widget();
+  if (!widget) return;
+  QFont font = widget->font();
   if (p.TextFont != "System" && !p.TextFont.empty())
     font.setFamily(QString::fromStdString(p.TextFont));
   if (p.TextSize > 0) font.setPointSizeF(p.TextSize);
   font.setBold(p.Bold);
   font.setItalic(p.Italic);
   font.setUnderline(p.Underline);
-  widget_->setFont(font);
+  widget->setFont(font);
 }
 
 void RectControl::_SetProperties(const RectProperties& p) {
@@ -86,7 +97,7 @@ void RectControl::_SetProperties(const RectProperties& p) {
   tabIndex_ = p.TabIndex;
   parent_ = p.InitialParent;
   SetIndex(p.Index);
-  if (widget_) widget_->setToolTip(QString::fromStdString(p.HelpTag));
+  if (QWidget* widget = _Widget()) widget->setToolTip(QString::fromStdString(p.HelpTag));
   ApplyFont(p);
 }
 

@@ -22,13 +22,13 @@
 
 #include <cstdint>
 #include <limits>
-
-#include <QPointer>
-#include <QWidget>
+#include <memory>
 
 #include "framework/core/Controls.h"
 #include "framework/core/String.h"
 #include "framework/ui/EventSource.h"
+
+class QWidget;
 
 namespace fw {
 
@@ -116,7 +116,8 @@ class RectControl : public Control {
   void _SetProperties(const RectProperties& p);
 
   // The Qt widget behind the control (for the framework and for tests).
-  QWidget* _Widget() const { return widget_; }
+  // Null once Qt has deleted the widget.
+  QWidget* _Widget() const;
 
  protected:
   // Takes ownership of widget.
@@ -126,7 +127,8 @@ class RectControl : public Control {
  private:
   void ApplyGeometry();
 
-  QPointer<QWidget> widget_;
+  struct WidgetPointer;  // a QPointer: it goes null when Qt deletes the widget
+  std::unique_ptr<WidgetPointer> widget_;
   std::int32_t left_ = 0, top_ = 0, width_ = 0, height_ = 0;
   bool visible_ = true;
   bool enabled_ = true;

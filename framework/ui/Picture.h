@@ -10,22 +10,26 @@
 #include <cstdint>
 #include <memory>
 
-#include <QImage>
-
 #include "framework/core/FolderItem.h"
 #include "framework/core/String.h"
+
+class QImage;
 
 namespace fw {
 
 class Picture {
  public:
-  explicit Picture(QImage image) : image_(std::move(image)) {}
-  std::int32_t Width() const { return image_.width(); }
-  std::int32_t Height() const { return image_.height(); }
-  const QImage& _Image() const { return image_; }
+  explicit Picture(QImage image);
+  ~Picture();
+  Picture(const Picture&) = delete;
+  Picture& operator=(const Picture&) = delete;
+
+  std::int32_t Width() const;
+  std::int32_t Height() const;
+  const QImage& _Image() const;
 
  private:
-  QImage image_;
+  std::unique_ptr<const QImage> image_;
 };
 
 using PicturePtr = std::shared_ptr<Picture>;
