@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "framework/core/FolderItem.h"
-#include "framework/core/UserFolders.h"
 #include "framework/core/Text.h"
 #include "framework/core/TextInputStream.h"
+#include "framework/core/UserFolders.h"
 
 namespace Prefs {
 

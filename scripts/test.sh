@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test: once in a normal
-# build and once under AddressSanitizer and UBSan, then the fuzz targets for
-# a short bounded time. Warnings are errors.
+# Installs what is missing, checks that every C++ file follows .clang-format,
+# builds, and runs every test: once in a normal build and once under
+# AddressSanitizer and UBSan, then the fuzz targets for a short bounded time.
+# Warnings are errors.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -19,6 +20,9 @@ run_build() {  # folder, extra cmake arguments...
   cmake --build "$dir" -j "$jobs"
   (cd "$dir" && ctest --output-on-failure -j "$jobs" --timeout 300)
 }
+
+echo "=== format ==="
+git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run -Werror
 
 echo "=== normal build ==="
 run_build build
