@@ -27,7 +27,7 @@ void BM_AnswerPressToLastByte(benchmark::State& state) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   fw::_InitializeFramework();
 
-  testing_support::LoopbackListener listener;
+  testsupport::LoopbackListener listener;
   {
     std::shared_ptr<class wMain::wMain> w = wMain::wMain();
     w->txtServer->SetText("127.0.0.1");

@@ -1,7 +1,9 @@
 # add_unit_test(NAME <name> SOURCES <files...> LIBS <targets...> [GUI])
 #
 # The one way a test joins the build: a GoogleTest executable registered with
-# ctest. GUI tests run against Qt's offscreen platform, so no display is needed.
+# ctest, in <build>/tests/. It runs the same by hand as under ctest. A GUI
+# test links the GUI test support, which makes one Qt application on the
+# offscreen platform (unless QT_QPA_PLATFORM is set), so no display is needed.
 find_package(GTest REQUIRED)
 
 function(add_unit_test)
@@ -10,17 +12,20 @@ function(add_unit_test)
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} test_support tobrik_flags GTest::gtest GTest::gtest_main
                                              GTest::gmock)
   set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
-  add_test(NAME ${T_NAME} COMMAND ${T_NAME})
-  set(env "TOBRIK_BIN_DIR=${CMAKE_BINARY_DIR}/bin" "TOBRIK_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
   if(T_GUI)
-    list(APPEND env "QT_QPA_PLATFORM=offscreen")
+    target_link_libraries(${T_NAME} PRIVATE gui_test_support)
   endif()
+  add_test(NAME ${T_NAME} COMMAND ${T_NAME})
+  set(env)
   if(TOBRIK_SANITIZE)
     # Leaks inside system libraries are suppressed however ctest is started;
     # the variable also reaches the programs a test starts.
     list(APPEND env "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0")
   endif()
-  set_tests_properties(${T_NAME} PROPERTIES ENVIRONMENT "${env}" TIMEOUT 300)
+  set_tests_properties(${T_NAME} PROPERTIES TIMEOUT 300)
+  if(env)
+    set_tests_properties(${T_NAME} PROPERTIES ENVIRONMENT "${env}")
+  endif()
 endfunction()
 
 # add_unit_tests_in_dir(LIBS <targets...> [GUI])

@@ -195,7 +195,7 @@ TEST_F(ConnectionTest, ServerThatNeverAcceptsTimesOutAfter1800Ticks) {
 }
 
 TEST_F(ConnectionTest, NameThatNeverResolvesTimesOutToo) {
-  testing_support::ResolverGate gate({"127.0.0.1"});  // never opened in time
+  testsupport::ResolverGate gate({"127.0.0.1"});  // never opened in time
   std::int32_t now = 0;
   fw::ScopedHook<fw::SetTicksHook> ticks([&] { return now += 10; });
   Fill("slow.example", "3128", "abc");

@@ -2,7 +2,6 @@
 // picture no longer tells the connection state; the socket then does. This
 // program never finds a Resources folder, so no picture ever loads in it.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 
@@ -18,21 +17,16 @@ using namespace clienttest;
 class NoPicturesTest : public ClientWindowTest {
  protected:
   void BeforeWindow() override {
-    char tmpl[] = "/tmp/tobrik-nopictures-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    folder_ = tmpl;
-    std::filesystem::create_directories(folder_ + "/bin");
+    std::filesystem::create_directories(folder_.File("bin"));
     executable_ = std::make_unique<fw::ScopedHook<fw::SetExecutableFileOverride>>(
-        folder_ + "/bin/tobrik-client");
+        folder_.File("bin/tobrik-client"));
   }
   void TearDown() override {
     ClientWindowTest::TearDown();
     executable_.reset();
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
   }
 
-  std::string folder_;
+  testsupport::TempFolder folder_;
   std::unique_ptr<fw::ScopedHook<fw::SetExecutableFileOverride>> executable_;
   LoopbackListener listener;
 };

@@ -12,8 +12,10 @@
 #include "client/wAbout.h"
 #include "framework/core/ScopedHook.h"
 #include "framework/ui/Resources.h"
+#include "tests/support/BuildPaths.h"
 #include "tests/support/FakeTimerClock.h"
 #include "tests/support/GuiEnvironment.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -43,8 +45,6 @@ const Accessor kAccessors[] = {
 class PicturesTest : public testsupport::GuiTest {
  protected:
   void SetUp() override {
-    root_ = fs::temp_directory_path() / ("tobrik-pictures-" + std::to_string(::getpid()));
-    fs::remove_all(root_);
     fs::create_directories(root_ / "bin");
     fs::create_directories(root_ / "Resources");
     exe_ = std::make_unique<fw::ScopedHook<fw::SetExecutableFileOverride>>(
@@ -52,19 +52,18 @@ class PicturesTest : public testsupport::GuiTest {
   }
   void TearDown() override {
     exe_.reset();
-    fs::remove_all(root_);
     GuiTest::TearDown();
   }
   void Supply(const char* file) {
-    fs::copy_file(fs::path(std::getenv("TOBRIK_SOURCE_DIR")) / "Resources" / file,
+    fs::copy_file(fs::path(testsupport::SourceDir()) / "Resources" / file,
                   root_ / "Resources" / file, fs::copy_options::overwrite_existing);
   }
-  fs::path root_;
+  testsupport::TempFolder folder_;
+  fs::path root_ = folder_.Path();
   std::unique_ptr<fw::ScopedHook<fw::SetExecutableFileOverride>> exe_;
 };
 
 TEST_F(PicturesTest, LoadOnceRetryWhileMissingAndKeepTheObject) {
-  ASSERT_NE(std::getenv("TOBRIK_SOURCE_DIR"), nullptr);
   for (const Accessor& a : kAccessors) {
     SCOPED_TRACE(a.file);
     EXPECT_EQ(a.get(), nullptr);

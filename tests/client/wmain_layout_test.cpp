@@ -150,7 +150,7 @@ TEST_F(MainWindowTest, ControlsInOrderWithTheirLayout) {
       }
     }
   }
-  EXPECT_NE(w->PaneControl("wskClient"), nullptr);
+  ASSERT_NE(w->PaneControl("wskClient"), nullptr);
   EXPECT_EQ(w->PaneControl("wskClient")->Window(), w.get());
 }
 

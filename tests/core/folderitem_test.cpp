@@ -8,7 +8,7 @@
 #include "framework/core/Shell.h"
 #include "framework/core/TextInputStream.h"
 #include "framework/core/TextOutputStream.h"
-#include "tests/core/support/TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 

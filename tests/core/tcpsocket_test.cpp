@@ -16,12 +16,13 @@
 
 #include "framework/core/ScopedHook.h"
 #include "framework/core/SocketWatch.h"
+#include "tests/support/CannotRun.h"
 #include "tests/support/LoopbackListener.h"
 #include "tests/support/ResolverGate.h"
 
 namespace {
 
-using testing_support::LoopbackListener;
+using testsupport::LoopbackListener;
 using namespace std::chrono_literals;
 
 // A socket whose Error events are counted.
@@ -257,7 +258,7 @@ TEST_F(SocketTest, ResolvesAHostNameWithoutBlocking) {
   EXPECT_FALSE(socket_.IsConnected());
   ASSERT_TRUE(PollUntil([&] { return socket_.IsConnected() || errors_ > 0; }));
   if (errors_ > 0 && socket_.LastErrorCode() == fw::TCPSocket::kConnectionRefused) {
-    GTEST_SKIP() << "localhost does not resolve to 127.0.0.1 first here";
+    CANNOT_RUN_HERE("localhost does not resolve to 127.0.0.1 first here");
   }
   ASSERT_TRUE(socket_.IsConnected());
   ASSERT_TRUE(listener_.Accept());
@@ -269,7 +270,7 @@ TEST_F(SocketTest, ResolvesAHostNameWithoutBlocking) {
 // A name server that does not answer keeps neither Connect nor Poll
 // waiting; the answer, once it comes, is picked up by a later Poll.
 TEST_F(SocketTest, ResolverThatDoesNotAnswerBlocksNothing) {
-  testing_support::ResolverGate gate({"127.0.0.1"});
+  testsupport::ResolverGate gate({"127.0.0.1"});
   ConnectTo("slow.example", listener_.Port());
   for (int i = 0; i < 50; ++i) socket_.Poll();
   EXPECT_FALSE(socket_.IsConnected());

@@ -10,7 +10,7 @@
 #include "framework/core/ScopedHook.h"
 #include "framework/core/TextInputStream.h"
 #include "framework/core/TextOutputStream.h"
-#include "tests/core/support/TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 

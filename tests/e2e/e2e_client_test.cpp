@@ -26,14 +26,18 @@
 #include "framework/core/FolderItem.h"
 #include "plist/plist.h"
 #include "tests/e2e/CloseRequest.h"
+#include "tests/support/BuildPaths.h"
+#include "tests/support/CannotRun.h"
 #include "tests/support/LoopbackListener.h"
+#include "tests/support/TempFolder.h"
 
 extern char** environ;
 
 namespace {
 
 using namespace std::chrono_literals;
-using testing_support::LoopbackListener;
+using testsupport::LoopbackListener;
+using testsupport::ReadFile;
 
 std::optional<std::string> FindProgram(const std::string& name) {
   const char* path = std::getenv("PATH");
@@ -116,24 +120,15 @@ class Child {
 std::optional<std::string> RunCommand(const std::vector<std::string>& argv,
                                       const std::vector<std::string>& env,
                                       std::chrono::milliseconds timeout = 20s) {
-  char path[] = "/tmp/tobrik-e2e-out-XXXXXX";
-  const int fd = mkstemp(path);
-  if (fd < 0) return std::nullopt;
-  close(fd);
+  testsupport::TempFolder folder;
+  const std::string path = folder.File("out");
   std::optional<int> status;
   {
     Child child(argv, env, path);
     if (!child.Started()) return std::nullopt;
     status = child.Wait(timeout);
   }
-  std::string out;
-  if (FILE* f = std::fopen(path, "rb")) {
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) out.append(buffer, n);
-    std::fclose(f);
-  }
-  unlink(path);
+  const std::string out = ReadFile(path);
   if (!status || !WIFEXITED(*status) || WEXITSTATUS(*status) != 0) return std::nullopt;
   return out;
 }
@@ -166,29 +161,8 @@ class VirtualDisplay {
   std::string name_;
 };
 
-std::string ReadFile(const std::string& path) {
-  std::string out;
-  if (FILE* f = std::fopen(path.c_str(), "rb")) {
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) out.append(buffer, n);
-    std::fclose(f);
-  }
-  return out;
-}
-
 class EndToEnd : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/tobrik-e2e-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    home_ = tmpl;
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    std::filesystem::remove_all(home_, ignored);
-  }
-
   // xdotool with the test's display.
   std::optional<std::string> Xdo(const std::vector<std::string>& args) {
     std::vector<std::string> argv{xdotool_};
@@ -202,7 +176,8 @@ class EndToEnd : public ::testing::Test {
   void Type(const std::string& text) { ASSERT_TRUE(Xdo({"type", "--delay", "30", text})); }
   void Key(const std::string& key) { ASSERT_TRUE(Xdo({"key", key})); }
 
-  std::string home_;
+  testsupport::TempFolder homeFolder_;
+  const std::string home_ = homeFolder_.Path();
   std::string xdotool_;
   std::string display_;
   std::string window_;
@@ -213,10 +188,8 @@ TEST_F(EndToEnd, ConnectAnswerSendTextAndCloseAgainstALoopbackListener) {
   const std::optional<std::string> xvfb = FindProgram("Xvfb");
   const std::optional<std::string> xdotool = FindProgram("xdotool");
   if (!xvfb || !xdotool)
-    GTEST_SKIP() << "Xvfb or xdotool is not installed (scripts/deps.sh installs them)";
+    CANNOT_RUN_HERE("Xvfb or xdotool is not installed (scripts/deps.sh installs them)");
   xdotool_ = *xdotool;
-  const char* bin = std::getenv("TOBRIK_BIN_DIR");
-  ASSERT_NE(bin, nullptr) << "TOBRIK_BIN_DIR is not set";
 
   VirtualDisplay display(*xvfb);
   ASSERT_FALSE(display.Name().empty()) << "Xvfb did not start";
@@ -225,7 +198,7 @@ TEST_F(EndToEnd, ConnectAnswerSendTextAndCloseAgainstALoopbackListener) {
   LoopbackListener listener;
   const std::string port = std::to_string(listener.Port());
   const std::string config = home_ + "/config";
-  Child client({std::string(bin) + "/tobrik-client"},
+  Child client({testsupport::BinDir() + "/tobrik-client"},
                Environment({"DISPLAY=" + display_, "QT_QPA_PLATFORM=xcb", "HOME=" + home_,
                             "XDG_CONFIG_HOME=" + config}),
                home_ + "/client.log");

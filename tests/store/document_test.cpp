@@ -13,8 +13,8 @@
 #include "framework/core/Shell.h"
 #include "framework/core/TextOutputStream.h"
 #include "plist/plist.h"
-#include "tests/core/support/TempFolder.h"
 #include "tests/store/support/XmlTree.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -486,9 +486,10 @@ TEST_F(BinaryDocument, LoadReadsTheConvertedTempCopy) {
   Document doc{FolderItem(source())};
   EXPECT_EQ(plutil.commands, std::vector<std::string>{xmlCommand()});
   EXPECT_FALSE(doc.error);
-  EXPECT_TRUE(doc.isBinary);
+  ASSERT_TRUE(doc.isBinary);
   ASSERT_TRUE(doc.org);
   EXPECT_EQ(doc.org->AbsolutePath(), source());
+  ASSERT_TRUE(doc.savePath);
   EXPECT_EQ(doc.savePath->AbsolutePath(), copy());
   EXPECT_EQ(doc.Headers(), kNewHeaders);
   EXPECT_EQ(Describe(*doc.root), "k (string) = v\n");
@@ -510,6 +511,7 @@ TEST_F(BinaryDocument, SaveConvertsBackAndReplacesTheSource) {
   EXPECT_EQ(ReadFile(copy()), saved);  // the copy is binary too
   doc.Cleanup();
   EXPECT_FALSE(FolderItem(copy()).Exists());
+  ASSERT_TRUE(doc.savePath);
   EXPECT_EQ(doc.savePath->AbsolutePath(), copy());
   doc.Save(true);  // makes the copy again, converts, replaces, deletes it
   EXPECT_EQ(ReadFile(source()), saved);
@@ -606,8 +608,10 @@ TEST_F(BinaryDocument, NotAPlistLoadKeepsTheBinaryState) {
   Document doc{FolderItem(source())};
   EXPECT_TRUE(doc.error);
   EXPECT_EQ(doc.errorMessage, "Not a plist file");
-  EXPECT_TRUE(doc.isBinary);
+  ASSERT_TRUE(doc.isBinary);
+  ASSERT_TRUE(doc.org);
   EXPECT_EQ(doc.org->AbsolutePath(), source());
+  ASSERT_TRUE(doc.savePath);
   EXPECT_EQ(doc.savePath->AbsolutePath(), copy());
   EXPECT_EQ(doc.root->name, "");
   // The unconverted copy's one line was read as a header line.
@@ -691,6 +695,7 @@ TEST_F(DocumentTest, SecondLoadAddsHeaderLines) {
   expected.push_back("<plist>");
   expected.push_back("<dict>");
   EXPECT_EQ(doc.Headers(), expected);
+  ASSERT_TRUE(doc.savePath);
   EXPECT_EQ(doc.savePath->AbsolutePath(), tmp.File("b"));
 }
 

@@ -10,10 +10,10 @@
 #include "framework/core/ScopedHook.h"
 #include "plist/plist.h"
 #include "plist/plistDict.h"
-#include "tests/core/support/TempFolder.h"
 #include "tests/store/support/StoreFixture.h"
 #include "tests/store/support/TreeText.h"
 #include "tests/store/support/XmlTree.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 

@@ -8,9 +8,10 @@
 
 #include "framework/core/FolderItem.h"
 #include "plist/plist.h"
-#include "tests/core/support/TempFolder.h"
 #include "tests/store/peer/LibplistPeer.h"
 #include "tests/store/support/XmlTree.h"
+#include "tests/support/BuildPaths.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -94,11 +95,10 @@ TEST(StorePeer, RawLineBreakFromLibplistReadsBackExactly) {
 // Through our own plutil, found beside the executables: the binary source is
 // read through its converted copy and written back in binary form.
 TEST(StorePeer, BinaryRoundTripThroughPlutil) {
-  const char* bin = std::getenv("TOBRIK_BIN_DIR");
-  ASSERT_NE(bin, nullptr);
-  ASSERT_TRUE(FolderItem(std::string(bin) + "/plutil").Exists()) << "plutil not built";
+  const std::string bin = testsupport::BinDir();
+  ASSERT_TRUE(FolderItem(bin + "/plutil").Exists()) << "plutil not built";
   const char* path = std::getenv("PATH");
-  setenv("PATH", (std::string(bin) + ":" + (path ? path : "/usr/bin:/bin")).c_str(), 1);
+  setenv("PATH", (bin + ":" + (path ? path : "/usr/bin:/bin")).c_str(), 1);
 
   testsupport::TempFolder tmp;
   const std::string source = tmp.File("binary settings.plist");

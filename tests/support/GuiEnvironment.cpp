@@ -1,5 +1,7 @@
 #include "tests/support/GuiEnvironment.h"
 
+#include <stdlib.h>
+
 #include <QCoreApplication>
 #include <QEvent>
 
@@ -11,6 +13,8 @@ namespace {
 class GuiEnvironment final : public ::testing::Environment {
  public:
   void SetUp() override {
+    // Headless unless the caller chose a platform, also when run by hand.
+    setenv("QT_QPA_PLATFORM", "offscreen", /*overwrite=*/0);
     fw::_InitializeFramework();
     fw::SetMsgBoxHook(
         [](const fw::String& text) { ADD_FAILURE() << "unexpected message box: " << text; });

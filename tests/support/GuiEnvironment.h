@@ -1,7 +1,7 @@
-// Shared set-up of the GUI tests: one Qt application (offscreen) for the
-// whole test program, a message-box hook that fails the test on any box the
-// test did not expect, and a modal hook that fails on any ShowModal the test
-// did not intercept (so that nothing ever blocks). GuiTest resets the
+// Shared set-up of the GUI tests: one Qt application for the whole test
+// program (on the offscreen platform unless QT_QPA_PLATFORM says otherwise), a message-box hook
+// that fails the test on any box the test did not expect, and a modal hook that fails on any
+// ShowModal the test did not intercept (so that nothing ever blocks). GuiTest resets the
 // framework's windows and application object after each test.
 #pragma once
 

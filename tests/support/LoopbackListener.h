@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-namespace testing_support {
+namespace testsupport {
 
 class LoopbackListener {
  public:
@@ -193,4 +193,4 @@ class LoopbackListener {
   std::vector<int> fillers_;
 };
 
-}  // namespace testing_support
+}  // namespace testsupport

@@ -13,7 +13,7 @@
 #include "framework/core/ScopedHook.h"
 #include "framework/core/TCPSocket.h"
 
-namespace testing_support {
+namespace testsupport {
 
 class ResolverGate {
  public:
@@ -54,4 +54,4 @@ class ResolverGate {
   fw::ScopedHook<fw::SetHostResolver> guard_;
 };
 
-}  // namespace testing_support
+}  // namespace testsupport

@@ -10,13 +10,16 @@
 #include <filesystem>
 #include <functional>
 
+#include "tests/support/TempFolder.h"
+
 namespace {
 
-using tooltest::ReadBytes;
+using testsupport::ListFolder;
+using testsupport::ReadFile;
+using testsupport::TempFolder;
+using testsupport::WriteFile;
 using tooltest::RunResult;
 using tooltest::RunTool;
-using tooltest::TempDir;
-using tooltest::WriteBytes;
 
 const std::string kHeader =
     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -48,21 +51,21 @@ void Convert(const std::string& format, const std::string& path) {
 
 // Binary file -> xml1 (exact text) -> binary1 (same tree) -> xml1 (same text).
 void ExpectRoundTrip(plist_t tree, const std::vector<std::string>& lines) {
-  TempDir dir;
-  std::string path = dir.Child("a.plist");
-  WriteBytes(path, tooltest::ToBinary(tree));
+  TempFolder dir;
+  std::string path = dir.File("a.plist");
+  WriteFile(path, tooltest::ToBinary(tree));
   ASSERT_NO_FATAL_FAILURE(Convert("xml1", path));
-  std::string xml = ReadBytes(path);
+  std::string xml = ReadFile(path);
   EXPECT_EQ(xml, Document(lines));
   ASSERT_NO_FATAL_FAILURE(Convert("binary1", path));
-  std::string binary = ReadBytes(path);
+  std::string binary = ReadFile(path);
   ASSERT_EQ(binary.substr(0, 8), "bplist00");
   plutil::PlistHandle back = tooltest::FromBinary(binary);
   ASSERT_TRUE(back);
   EXPECT_EQ(tooltest::CanonicalXml(back.get()), tooltest::CanonicalXml(tree));
   ASSERT_NO_FATAL_FAILURE(Convert("xml1", path));
-  EXPECT_EQ(ReadBytes(path), xml);
-  EXPECT_EQ(tooltest::FolderNames(dir.Path()), std::vector<std::string>{"a.plist"});
+  EXPECT_EQ(ReadFile(path), xml);
+  EXPECT_EQ(ListFolder(dir.Path()), "a.plist\n");
 }
 
 struct RoundTripCase {
@@ -192,12 +195,12 @@ TEST(PlutilConvert, UidIsWrittenAsCfUidDictAndReadBackAsUid) {
   ExpectRoundTrip(tree.get(), {"<dict>", "\t<key>u</key>", "\t<dict>", "\t\t<key>CF$UID</key>",
                                "\t\t<integer>42</integer>", "\t</dict>", "</dict>"});
   // The canonical comparison above cannot tell a UID from its dict: check the type.
-  TempDir dir;
-  std::string path = dir.Child("u.plist");
-  WriteBytes(path, tooltest::ToBinary(tree.get()));
+  TempFolder dir;
+  std::string path = dir.File("u.plist");
+  WriteFile(path, tooltest::ToBinary(tree.get()));
   ASSERT_NO_FATAL_FAILURE(Convert("xml1", path));
   ASSERT_NO_FATAL_FAILURE(Convert("binary1", path));
-  plutil::PlistHandle back = tooltest::FromBinary(ReadBytes(path));
+  plutil::PlistHandle back = tooltest::FromBinary(ReadFile(path));
   plist_t uid = plist_dict_get_item(back.get(), "u");
   ASSERT_EQ(plist_get_node_type(uid), PLIST_UID);
   uint64_t value = 0;
@@ -207,14 +210,14 @@ TEST(PlutilConvert, UidIsWrittenAsCfUidDictAndReadBackAsUid) {
 
 // What the settings store writes: its header, tab layout, "double" elements.
 TEST(PlutilConvert, StoreWrittenXmlToBinary) {
-  TempDir dir;
-  std::string path = dir.Child("Settings.plist");
-  WriteBytes(path,
-             Document({"<dict>", "\t<key>Server</key>", "\t<string>a &amp; b&#13;&#10;c</string>",
-                       "\t<key>Port</key>", "\t<integer>3128</integer>", "\t<key>list</key>",
-                       "\t<array>", "\t\t<double>2.5</double>", "\t</array>", "</dict>"}));
+  TempFolder dir;
+  std::string path = dir.File("Settings.plist");
+  WriteFile(path,
+            Document({"<dict>", "\t<key>Server</key>", "\t<string>a &amp; b&#13;&#10;c</string>",
+                      "\t<key>Port</key>", "\t<integer>3128</integer>", "\t<key>list</key>",
+                      "\t<array>", "\t\t<double>2.5</double>", "\t</array>", "</dict>"}));
   ASSERT_NO_FATAL_FAILURE(Convert("binary1", path));
-  plutil::PlistHandle back = tooltest::FromBinary(ReadBytes(path));
+  plutil::PlistHandle back = tooltest::FromBinary(ReadFile(path));
   ASSERT_TRUE(back);
   EXPECT_EQ(tooltest::CanonicalXml(back.get()),
             tooltest::CanonicalXml(
@@ -225,11 +228,11 @@ TEST(PlutilConvert, StoreWrittenXmlToBinary) {
 }
 
 TEST(PlutilConvert, SameFormInPlaceAndFileAttributesKept) {
-  TempDir dir;
-  std::string path = dir.Child("p.plist");
-  std::string link = dir.Child("link.plist");
+  TempFolder dir;
+  std::string path = dir.File("p.plist");
+  std::string link = dir.File("link.plist");
   plutil::PlistHandle tree = TreeFromXml("<dict><key>k</key><string>v</string></dict>");
-  WriteBytes(path, tooltest::ToBinary(tree.get()));
+  WriteFile(path, tooltest::ToBinary(tree.get()));
   ::chmod(path.c_str(), 0640);
   const bool root = ::geteuid() == 0;  // only root may give a file away
   if (root) {
@@ -238,11 +241,11 @@ TEST(PlutilConvert, SameFormInPlaceAndFileAttributesKept) {
   ASSERT_EQ(::symlink("p.plist", link.c_str()), 0);
   ASSERT_NO_FATAL_FAILURE(Convert("xml1", link));
   ASSERT_NO_FATAL_FAILURE(Convert("xml1", link));  // XML to XML
-  EXPECT_EQ(ReadBytes(path),
+  EXPECT_EQ(ReadFile(path),
             Document({"<dict>", "\t<key>k</key>", "\t<string>v</string>", "</dict>"}));
   ASSERT_NO_FATAL_FAILURE(Convert("binary1", path));
   ASSERT_NO_FATAL_FAILURE(Convert("binary1", path));  // binary to binary
-  EXPECT_EQ(tooltest::CanonicalXml(tooltest::FromBinary(ReadBytes(path)).get()),
+  EXPECT_EQ(tooltest::CanonicalXml(tooltest::FromBinary(ReadFile(path)).get()),
             tooltest::CanonicalXml(tree.get()));
   struct stat info {};
   ASSERT_EQ(::lstat(link.c_str(), &info), 0);
@@ -252,7 +255,7 @@ TEST(PlutilConvert, SameFormInPlaceAndFileAttributesKept) {
   if (root) {
     EXPECT_EQ(info.st_uid, 65534u);
   }
-  EXPECT_EQ(tooltest::FolderNames(dir.Path()), (std::vector<std::string>{"link.plist", "p.plist"}));
+  EXPECT_EQ(ListFolder(dir.Path()), "link.plist\np.plist\n");
 }
 
 // ---- failures ---------------------------------------------------------------
@@ -343,79 +346,79 @@ const BadInputCase kBadInputs[] = {
 class PlutilBadInput : public testing::TestWithParam<BadInputCase> {};
 
 TEST_P(PlutilBadInput, RefusedAndFileUntouched) {
-  TempDir dir;
-  std::string path = dir.Child("in.plist");
-  WriteBytes(path, GetParam().contents);
+  TempFolder dir;
+  std::string path = dir.File("in.plist");
+  WriteFile(path, GetParam().contents);
   ExpectFailure(RunTool({"-convert", GetParam().format, path}),
                 "plutil: " + path + ": " + GetParam().reason);
-  EXPECT_EQ(ReadBytes(path), GetParam().contents);
-  EXPECT_EQ(tooltest::FolderNames(dir.Path()), std::vector<std::string>{"in.plist"});
+  EXPECT_EQ(ReadFile(path), GetParam().contents);
+  EXPECT_EQ(ListFolder(dir.Path()), "in.plist\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, PlutilBadInput, testing::ValuesIn(kBadInputs),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(PlutilFailure, MissingFile) {
-  TempDir dir;
-  std::string path = dir.Child("none.plist");
+  TempFolder dir;
+  std::string path = dir.File("none.plist");
   ExpectFailure(RunTool({"-convert", "xml1", path}),
                 "plutil: " + path + ": No such file or directory");
-  EXPECT_TRUE(tooltest::FolderNames(dir.Path()).empty());
+  EXPECT_TRUE(ListFolder(dir.Path()).empty());
 }
 
 TEST(PlutilFailure, ControlCharactersInTheNameStayOnOneLine) {
-  TempDir dir;
-  std::string path = dir.Child("a\nb");
+  TempFolder dir;
+  std::string path = dir.File("a\nb");
   ExpectFailure(RunTool({"-convert", "xml1", path}),
                 "plutil: " + dir.Path() + "/a\\x0Ab: No such file or directory");
 }
 
 TEST(PlutilFailure, Directory) {
-  TempDir dir;
+  TempFolder dir;
   ExpectFailure(RunTool({"-convert", "binary1", dir.Path()}),
                 "plutil: " + dir.Path() + ": Is a directory");
-  EXPECT_TRUE(tooltest::FolderNames(dir.Path()).empty());
+  EXPECT_TRUE(ListFolder(dir.Path()).empty());
 }
 
 TEST(PlutilFailure, FifoIsRefusedWithoutWaiting) {
-  TempDir dir;
-  std::string path = dir.Child("pipe");
+  TempFolder dir;
+  std::string path = dir.File("pipe");
   ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0);
   ExpectFailure(RunTool({"-convert", "xml1", path}), "plutil: " + path + ": not a regular file");
 }
 
 TEST(PlutilFailure, UnwritableFolder) {
-  TempDir dir;
+  TempFolder dir;
   // A copy of the tool that another user may run, wherever the build lives.
-  std::string program = dir.Child("plutil");
+  std::string program = dir.File("plutil");
   std::filesystem::copy_file(tooltest::PlutilPath(), program);
   ::chmod(program.c_str(), 0755);
-  std::string folder = dir.Child("locked");
+  std::string folder = dir.File("locked");
   ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
   std::string path = folder + "/a.plist";
   std::string bytes = ValidBinary();
-  WriteBytes(path, bytes);
+  WriteFile(path, bytes);
   ::chmod(path.c_str(), 0644);
   ::chmod(folder.c_str(), 0555);
   RunResult r = RunTool({"-convert", "xml1", path},
                         {.unprivileged = true, .fileSizeLimit = 0, .program = program});
   ExpectFailure(r, "plutil: " + path + ": cannot create a temporary file: Permission denied");
-  EXPECT_EQ(ReadBytes(path), bytes);
-  EXPECT_EQ(tooltest::FolderNames(folder), std::vector<std::string>{"a.plist"});
+  EXPECT_EQ(ReadFile(path), bytes);
+  EXPECT_EQ(ListFolder(folder), "a.plist\n");
 }
 
 TEST(PlutilFailure, WriteFailsPartWay) {
-  TempDir dir;
-  std::string path = dir.Child("a.plist");
+  TempFolder dir;
+  std::string path = dir.File("a.plist");
   plutil::PlistHandle tree(plist_new_string(std::string(1000, 'x').c_str()));
   std::string bytes = tooltest::ToBinary(tree.get());
-  WriteBytes(path, bytes);
+  WriteFile(path, bytes);
   // The XML form is longer than the limit (the message is not), so writing
   // it fails with EFBIG.
   RunResult r = RunTool({"-convert", "xml1", path}, {.fileSizeLimit = 500, .program = {}});
   ExpectFailure(r, "plutil: " + path + ": cannot write: File too large");
-  EXPECT_EQ(ReadBytes(path), bytes);
-  EXPECT_EQ(tooltest::FolderNames(dir.Path()), std::vector<std::string>{"a.plist"});
+  EXPECT_EQ(ReadFile(path), bytes);
+  EXPECT_EQ(ListFolder(dir.Path()), "a.plist\n");
 }
 
 }  // namespace

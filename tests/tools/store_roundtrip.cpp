@@ -6,24 +6,18 @@
 #include <stdlib.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "framework/core/FolderItem.h"
 #include "framework/core/Shell.h"
 #include "plist/plist.h"
+#include "tests/support/BuildPaths.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using testsupport::ReadFile;
 
 const std::string kJapanese = "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E";
 
@@ -46,17 +40,11 @@ class StoreThroughPlutil : public testing::Test {
  protected:
   void SetUp() override {
     // The document runs "plutil" through the shell: find the built one first.
-    const char* bin = std::getenv("TOBRIK_BIN_DIR");
-    ASSERT_NE(bin, nullptr);
     const char* path = std::getenv("PATH");
-    ::setenv("PATH", (std::string(bin) + ":" + (path ? path : "/usr/bin:/bin")).c_str(), 1);
-    std::string pattern = (fs::temp_directory_path() / "plutil-store-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
+    ::setenv("PATH", (testsupport::BinDir() + ":" + (path ? path : "/usr/bin:/bin")).c_str(), 1);
   }
-  void TearDown() override { fs::remove_all(dir_); }
 
-  fs::path File() const { return dir_ / "it's a \"$name\".plist"; }
+  std::string File() const { return dir_.File("it's a \"$name\".plist"); }
 
   void ExpectContents(plist& doc) {
     for (const Entry& e : kStrings)
@@ -69,12 +57,12 @@ class StoreThroughPlutil : public testing::Test {
     EXPECT_EQ(list->GetString("1", "missing"), "x\ny");
   }
 
-  fs::path dir_;
+  testsupport::TempFolder dir_;
 };
 
 TEST_F(StoreThroughPlutil, BinaryFileKeepsEveryValue) {
   {
-    plist doc{fw::FolderItem(File().string())};  // a new document
+    plist doc{fw::FolderItem(File())};  // a new document
     for (const Entry& e : kStrings) doc.root->SetString(e.key, e.value);
     doc.root->SetInteger("Port", 3128);
     doc.root->SetBoolean("on", true);
@@ -84,12 +72,12 @@ TEST_F(StoreThroughPlutil, BinaryFileKeepsEveryValue) {
     doc.Save();
   }
   fw::Shell shell;
-  shell.Execute("plutil -convert binary1 " + fw::FolderItem(File().string()).ShellPath());
+  shell.Execute("plutil -convert binary1 " + fw::FolderItem(File()).ShellPath());
   ASSERT_EQ(shell.ErrorCode(), 0) << shell.Result();
-  ASSERT_EQ(ReadBytes(File()).substr(0, 6), "bplist");
+  ASSERT_EQ(ReadFile(File()).substr(0, 6), "bplist");
 
   {
-    plist doc{fw::FolderItem(File().string())};
+    plist doc{fw::FolderItem(File())};
     EXPECT_FALSE(doc.error) << doc.errorMessage;
     EXPECT_TRUE(doc.isBinary);
     ExpectContents(doc);
@@ -97,10 +85,10 @@ TEST_F(StoreThroughPlutil, BinaryFileKeepsEveryValue) {
     doc.Save(true);  // back to binary, copy removed
     EXPECT_FALSE(doc.error) << doc.errorMessage;
   }
-  EXPECT_EQ(ReadBytes(File()).substr(0, 6), "bplist");
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+  EXPECT_EQ(ReadFile(File()).substr(0, 6), "bplist");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_.Path()), fs::directory_iterator()), 1);
 
-  plist doc{fw::FolderItem(File().string())};
+  plist doc{fw::FolderItem(File())};
   EXPECT_FALSE(doc.error) << doc.errorMessage;
   EXPECT_TRUE(doc.isBinary);
   ExpectContents(doc);

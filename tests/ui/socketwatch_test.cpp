@@ -15,7 +15,7 @@
 
 namespace {
 
-using testing_support::LoopbackListener;
+using testsupport::LoopbackListener;
 using namespace std::chrono_literals;
 
 class SocketWatchTest : public ::testing::Test {

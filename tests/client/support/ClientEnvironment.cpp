@@ -2,21 +2,19 @@
 // Resources folder, as if the program ran from <source>/bin.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <memory>
 
 #include "framework/core/ScopedHook.h"
 #include "framework/ui/Resources.h"
+#include "tests/support/BuildPaths.h"
 
 namespace {
 
 class ClientEnvironment final : public ::testing::Environment {
  public:
   void SetUp() override {
-    const char* source = std::getenv("TOBRIK_SOURCE_DIR");
-    if (source)
-      guard_ = std::make_unique<fw::ScopedHook<fw::SetExecutableFileOverride>>(
-          std::string(source) + "/bin/tobrik-client");
+    guard_ = std::make_unique<fw::ScopedHook<fw::SetExecutableFileOverride>>(
+        testsupport::SourceDir() + "/bin/tobrik-client");
   }
   void TearDown() override { guard_.reset(); }
 

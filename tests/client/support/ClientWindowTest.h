@@ -12,7 +12,6 @@
 #include <QMainWindow>
 #include <QTest>
 
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,10 +23,11 @@
 #include "framework/ui/Application.h"
 #include "tests/support/GuiEnvironment.h"
 #include "tests/support/LoopbackListener.h"
+#include "tests/support/TempFolder.h"
 
 namespace clienttest {
 
-using testing_support::LoopbackListener;
+using testsupport::LoopbackListener;
 
 inline constexpr const char* kConnectFailed = "接続解除または無効です";
 inline constexpr const char* kLostConnection = "Lost connection";
@@ -39,10 +39,7 @@ inline constexpr const char* kTitlePrefix = "トブリク - 接続クライア�
 class ClientWindowTest : public testsupport::GuiTest {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/tobrik-settings-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    config_ = tmpl;
-    setenv("XDG_CONFIG_HOME", config_.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", config_.Path().c_str(), 1);
     Prefs::_Reset();
     BeforeWindow();
     w = wMain::wMain();
@@ -51,13 +48,11 @@ class ClientWindowTest : public testsupport::GuiTest {
     w.reset();
     testsupport::GuiTest::TearDown();
     Prefs::_Reset();
-    std::error_code ignored;
-    std::filesystem::remove_all(config_, ignored);
   }
   // Runs before the window is built (settings files, hooks).
   virtual void BeforeWindow() {}
 
-  std::string SettingsFolder() const { return config_ + "/Tobrik Client"; }
+  std::string SettingsFolder() const { return config_.File("Tobrik Client"); }
   std::string SettingsFile() const { return SettingsFolder() + "/Tobrik Client.plist"; }
 
   void Fill(const std::string& server, const std::string& port, const std::string& name) {
@@ -118,7 +113,7 @@ class ClientWindowTest : public testsupport::GuiTest {
   std::shared_ptr<class wMain::wMain> w;
 
  private:
-  std::string config_;
+  testsupport::TempFolder config_;
 };
 
 }  // namespace clienttest

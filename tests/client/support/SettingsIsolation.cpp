@@ -5,26 +5,22 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <filesystem>
-#include <string>
+#include <memory>
+
+#include "tests/support/TempFolder.h"
 
 namespace {
 
 class SettingsIsolation final : public ::testing::Environment {
  public:
   void SetUp() override {
-    char tmpl[] = "/tmp/tobrik-client-test-XXXXXX";
-    if (mkdtemp(tmpl) == nullptr) FAIL() << "no temporary folder";
-    folder_ = tmpl;
-    setenv("XDG_CONFIG_HOME", folder_.c_str(), 1);
+    folder_ = std::make_unique<testsupport::TempFolder>();
+    setenv("XDG_CONFIG_HOME", folder_->Path().c_str(), 1);
   }
-  void TearDown() override {
-    std::error_code ignored;
-    if (!folder_.empty()) std::filesystem::remove_all(folder_, ignored);
-  }
+  void TearDown() override { folder_.reset(); }
 
  private:
-  std::string folder_;
+  std::unique_ptr<testsupport::TempFolder> folder_;
 };
 
 [[maybe_unused]] ::testing::Environment* const environment =

@@ -8,8 +8,12 @@
 #include <ctime>
 #include <memory>
 
+#include "tests/support/Escaped.h"
+
 namespace peer {
 namespace {
+
+using testsupport::Escaped;
 
 struct Free {
   void operator()(void* p) const { std::free(p); }
@@ -18,21 +22,6 @@ struct FreePlist {
   void operator()(plist_t p) const { plist_free(p); }
 };
 using Tree = std::unique_ptr<void, FreePlist>;
-
-std::string Escaped(const std::string& s) {
-  std::string out;
-  for (char c : s) {
-    if (c == '\r')
-      out += "\\r";
-    else if (c == '\n')
-      out += "\\n";
-    else if (c == '\t')
-      out += "\\t";
-    else
-      out += c;
-  }
-  return out;
-}
 
 std::string Base64(const char* data, uint64_t size) {
   static const char kAlphabet[] =

@@ -16,7 +16,8 @@
 #include "framework/core/TextInputStream.h"
 #include "framework/core/TextOutputStream.h"
 #include "plist/plistDict.h"
-#include "tests/core/support/TempFolder.h"
+#include "tests/support/Escaped.h"
+#include "tests/support/TempFolder.h"
 
 namespace xmltest {
 
@@ -87,20 +88,7 @@ inline std::string NormalValue(const std::string& type, const std::string& value
   return value;
 }
 
-inline std::string Escaped(const std::string& s) {
-  std::string out;
-  for (char c : s) {
-    if (c == '\r')
-      out += "\\r";
-    else if (c == '\n')
-      out += "\\n";
-    else if (c == '\t')
-      out += "\\t";
-    else
-      out += c;
-  }
-  return out;
-}
+using testsupport::Escaped;
 
 // One line per entry, in key order: indent, key, type, value; the entries
 // of every child under the key follow, one level deeper.

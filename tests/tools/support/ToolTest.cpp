@@ -4,64 +4,19 @@
 #include <grp.h>
 #include <signal.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
+
+#include "tests/support/BuildPaths.h"
+#include "tests/support/TempFolder.h"
 
 namespace tooltest {
 
-namespace fs = std::filesystem;
-
-TempDir::TempDir() {
-  std::string pattern = (fs::temp_directory_path() / "plutil-test-XXXXXX").string();
-  std::vector<char> name(pattern.begin(), pattern.end());
-  name.push_back('\0');
-  if (!::mkdtemp(name.data())) throw std::runtime_error("mkdtemp failed");
-  path_ = name.data();
-  // Open to others, so that a process run as another user can reach it.
-  ::chmod(path_.c_str(), 0755);
-}
-
-TempDir::~TempDir() {
-  std::error_code ec;
-  for (auto& entry : fs::recursive_directory_iterator(path_, ec))
-    if (entry.is_directory(ec))
-      fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ec);
-  fs::remove_all(path_, ec);
-}
-
-std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  if (!out) throw std::runtime_error("cannot write " + path);
-}
-
-std::vector<std::string> FolderNames(const std::string& folder) {
-  std::vector<std::string> names;
-  for (auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-std::string PlutilPath() {
-  const char* bin = std::getenv("TOBRIK_BIN_DIR");
-  return std::string(bin ? bin : ".") + "/plutil";
-}
+std::string PlutilPath() { return testsupport::BinDir() + "/plutil"; }
 
 namespace {
 
@@ -84,8 +39,8 @@ void PrepareChild(const RunOptions& options) {
 }  // namespace
 
 RunResult RunTool(const std::vector<std::string>& args, const RunOptions& options) {
-  TempDir capture;
-  std::string outPath = capture.Child("out"), errPath = capture.Child("err");
+  testsupport::TempFolder capture;
+  std::string outPath = capture.File("out"), errPath = capture.File("err");
   std::string program = options.program.empty() ? PlutilPath() : options.program;
   std::vector<std::string> argv{program};
   argv.insert(argv.end(), args.begin(), args.end());
@@ -109,8 +64,8 @@ RunResult RunTool(const std::vector<std::string>& args, const RunOptions& option
   }
   RunResult result;
   result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  result.out = ReadBytes(outPath);
-  result.err = ReadBytes(errPath);
+  result.out = testsupport::ReadFile(outPath);
+  result.err = testsupport::ReadFile(errPath);
   return result;
 }
 

@@ -1,5 +1,5 @@
 // Helpers for tests that run plutil as a process and look at the files it
-// leaves behind.
+// leaves behind (in a testsupport::TempFolder).
 #pragma once
 
 #include "plutil/PlistHandle.h"
@@ -8,26 +8,6 @@
 #include <vector>
 
 namespace tooltest {
-
-// A fresh folder under the system's temporary folder, removed with all it
-// holds when the object goes out of scope.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::string& Path() const { return path_; }
-  std::string Child(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
-
-std::string ReadBytes(const std::string& path);
-void WriteBytes(const std::string& path, const std::string& bytes);
-// The names in a folder, sorted.
-std::vector<std::string> FolderNames(const std::string& folder);
 
 struct RunOptions {
   // Run as an unprivileged user (when the test runs as root; else as is).
@@ -44,7 +24,7 @@ struct RunResult {
   std::string err;
 };
 
-// The built plutil, found through TOBRIK_BIN_DIR.
+// The built plutil, in testsupport::BinDir().
 std::string PlutilPath();
 
 // Runs the program with the given arguments (argv[0] is added) and waits.
