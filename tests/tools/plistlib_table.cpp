@@ -9,14 +9,14 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <ostream>
-#include <sstream>
 #include <string>
 
 #include "framework/core/FolderItem.h"
 #include "framework/core/Shell.h"
 #include "plist/plist.h"
+#include "tests/support/BuildPaths.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -84,12 +84,7 @@ const TableCase kTable[] = {
      "-9223372036854775809"},
 };
 
-std::string ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+std::string ReadBytes(const fs::path& path) { return testsupport::ReadFile(path); }
 
 // The text as one word for /bin/sh.
 std::string Quote(const std::string& text) {
@@ -119,31 +114,22 @@ int RunShell(const std::string& command, std::string& output) {
   return shell.ErrorCode();
 }
 
-fs::path MakeTempFolder() {
-  std::string pattern = (fs::temp_directory_path() / "plistlib-XXXXXX").string();
-  return ::mkdtemp(pattern.data()) ? fs::path(pattern) : fs::path();
-}
-
 // What every test of this file shares, made once: the interpreter (found
 // through PATH, then asked for its own path, so that launcher scripts run
 // once only), the helper script, the built plutil, and the table's files.
 struct Shared {
   std::string problem;  // why the tests cannot run, or empty
   std::string python, script, plutil;
+  testsupport::TempFolder folder;
   fs::path originals;  // one file per case of the table, by its name
 
   Shared() {
-    const char* bin = std::getenv("TOBRIK_BIN_DIR");
-    const char* source = std::getenv("TOBRIK_SOURCE_DIR");
-    if (!bin || !source) {
-      problem = "TOBRIK_BIN_DIR and TOBRIK_SOURCE_DIR must be set (ctest sets them)";
-      return;
-    }
+    const std::string bin = testsupport::BinDir(), source = testsupport::SourceDir();
     // The document runs "plutil" through the shell: find the built one first.
     const char* path = std::getenv("PATH");
-    ::setenv("PATH", (std::string(bin) + ":" + (path ? path : "/usr/bin:/bin")).c_str(), 1);
-    plutil = std::string(bin) + "/plutil";
-    script = std::string(source) + "/tests/tools/plistlib_files.py";
+    ::setenv("PATH", (bin + ":" + (path ? path : "/usr/bin:/bin")).c_str(), 1);
+    plutil = bin + "/plutil";
+    script = source + "/tests/tools/plistlib_files.py";
     std::string found = FindPython(), output;
     if (found.empty() || RunShell(Quote(found) + " " + Quote(script) + " where", output) != 0) {
       problem =
@@ -153,16 +139,13 @@ struct Shared {
       return;
     }
     python = output.substr(0, output.find('\n'));
-    originals = MakeTempFolder();
+    originals = folder.Path();
     std::string command = Python() + " make";
     for (const TableCase& c : kTable) {
       command += " " + Quote(originals / c.name) + " " + c.form + " " + Quote(c.value) + " " +
                  Quote(c.from ? c.from : "") + " " + Quote(c.to ? c.to : "");
     }
-    if (originals.empty() || RunShell(command, output) != 0) problem = "plistlib failed: " + output;
-  }
-  ~Shared() {
-    if (!originals.empty()) fs::remove_all(originals);
+    if (RunShell(command, output) != 0) problem = "plistlib failed: " + output;
   }
 
   std::string Python() const { return Quote(python) + " " + Quote(script); }
@@ -175,14 +158,7 @@ const Shared& Files() {
 
 class PlistlibFiles : public testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_EQ(Files().problem, "");
-    dir_ = MakeTempFolder();
-    ASSERT_FALSE(dir_.empty());
-  }
-  void TearDown() override {
-    if (!dir_.empty()) fs::remove_all(dir_);
-  }
+  void SetUp() override { ASSERT_EQ(Files().problem, ""); }
 
   // Whether plistlib reads the same tree from every file.
   static testing::AssertionResult SameTree(std::initializer_list<fs::path> files) {
@@ -201,7 +177,8 @@ class PlistlibFiles : public testing::Test {
         std::distance(fs::directory_iterator(dir_), fs::directory_iterator()));
   }
 
-  fs::path dir_;
+  testsupport::TempFolder folder_;
+  const fs::path dir_ = folder_.Path();
 };
 
 class PlistlibTable : public PlistlibFiles, public testing::WithParamInterface<TableCase> {};
