@@ -54,6 +54,9 @@ const TableCase kTable[] = {
     {"BinaryDate1900", "binary", "{'v': datetime.datetime(1900, 1, 1)}", Same, Same},
     {"BinaryDate2100", "binary", "{'v': datetime.datetime(2100, 1, 1)}", Same, Same},
     {"BinaryDate9999", "binary", "{'v': datetime.datetime(9999, 12, 31, 23, 59, 59)}", Same, Same},
+    // The XML form holds whole seconds: a fraction would be lost on the way.
+    {"BinaryDateWithMicroseconds", "binary",
+     "{'v': datetime.datetime(2024, 5, 6, 7, 8, 9, 123456)}", Refused, Refused},
     // plistlib writes CR LF and CR in XML as LF; the binary form keeps them.
     {"XmlLf", "xml", "{'v': 'line1\\nline2'}", Same, Same},
     {"XmlCrLf", "xml", "{'v': 'one\\r\\ntwo'}", Same, Same},

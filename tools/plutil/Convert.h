@@ -21,7 +21,8 @@ struct ConvertResult {
 // Why a binary file whose dates the XML form cannot spell is not converted
 // to XML (it is converted to the binary form).
 inline constexpr std::string_view kDateOutsideText =
-    "a date is outside the years 1 to 9999, which the XML form cannot hold";
+    "a date is outside the years 1 to 9999 or has a fraction of a second, which the XML form "
+    "cannot hold";
 
 // Reads bytes of either form and writes them in the given one, every value
 // exactly, or refuses (Reader.h says what is refused on reading). Never

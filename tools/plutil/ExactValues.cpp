@@ -107,7 +107,8 @@ bool DateTable::AllInTextRange() const {
 
 std::optional<std::string> DateText(double seconds) {
   if (!(seconds >= static_cast<double>(kFirstSecond) &&
-        seconds < static_cast<double>(kLastSecond) + 1))
+        seconds < static_cast<double>(kLastSecond) + 1) ||
+      seconds != std::floor(seconds))
     return std::nullopt;
   auto whole = static_cast<std::int64_t>(std::floor(seconds));
   std::int64_t days = whole / kDay - (whole % kDay < 0 ? 1 : 0);

@@ -47,8 +47,9 @@ class DateTable {
 // Most dates one file may hold: a marker must fit libplist's 32-bit seconds.
 inline constexpr std::size_t kMaxDates = INT32_MAX;
 
-// "YYYY-MM-DDTHH:MM:SSZ" of the whole second at or before the given seconds
-// from 2001-01-01 UTC; nothing outside the years 1 to 9999 (and for NaN).
+// "YYYY-MM-DDTHH:MM:SSZ" of the given seconds from 2001-01-01 UTC; nothing
+// outside the years 1 to 9999, for a fraction of a second (the text has
+// none, so it would be lost) and for NaN.
 std::optional<std::string> DateText(double seconds);
 
 // Seconds from 2001-01-01 UTC of a date text "Y-MM-DDTHH:MM:SSZ" with a year
