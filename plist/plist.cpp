@@ -51,6 +51,8 @@ int RunCommand(const fw::String& command) {
 
 }  // namespace
 
+plist::plist() { MakeEmptyRoot(); }
+
 plist::plist(const fw::FolderItem& file, const fw::FolderItem& fallback) : plist() {
   Load(file, fallback);
 }
@@ -71,6 +73,12 @@ void plist::Load(const fw::FolderItem& file, const fw::FolderItem& fallback) {
   errorMessage = source.AbsolutePath() + " does not exist";
   UseNewHeaders();
   root->Load(nullptr, "root", false, nullptr, this, false);
+}
+
+void plist::MakeEmptyRoot() {
+  root = std::make_unique<plistDict>();
+  root->name = "root";
+  root->rootClass = this;
 }
 
 void plist::UseNewHeaders() {
