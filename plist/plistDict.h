@@ -70,7 +70,7 @@
 #include "framework/core/Color.h"
 #include "framework/core/Controls.h"
 #include "framework/core/Date.h"
-#include "framework/core/Dictionary.h"
+#include "framework/core/TaggedPages.h"
 #include "framework/core/String.h"
 #include "framework/core/Variant.h"
 #include "plist/plistEntries.h"
@@ -100,7 +100,7 @@ class plistDict {
     std::uint64_t seq = 0;
   };
   // Positions never move in memory as the list grows.
-  using ChildSlots = fw::detail::TaggedPages<ChildSlot>;
+  using ChildSlots = fw::TaggedPages<ChildSlot>;
 
   // A read-only view of one field of the child list: size(), empty(), [i].
   // A node that has never had a child shows a list of one placeholder and

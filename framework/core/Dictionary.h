@@ -27,132 +27,22 @@
 #pragma once
 
 #include <algorithm>
-#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <new>
 #include <stdexcept>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "framework/core/String.h"
+#include "framework/core/TaggedPages.h"
 
 namespace fw {
 
 namespace detail {
 // Keyed hash of a text's bytes; the key is random per process.
 std::uint64_t HashText(std::string_view text) noexcept;
-
-// A sequence of elements, each with a 32-bit tag (a key's hash) kept apart
-// from it, so that a pass over the tags reads 4 bytes per element. It grows
-// by adding pages of doubling size (8, 16, 32, ... elements, each page its
-// elements followed by their tags), never moves an element while it grows,
-// and holds no memory while it has never held an element.
-template <typename T>
-class TaggedPages {
- public:
-  TaggedPages() = default;
-  TaggedPages(const TaggedPages& other) {
-    try {
-      for (std::size_t i = 0; i < other.size_; ++i) push_back(T(other[i]), other.Tag(i));
-    } catch (...) {
-      Release();
-      throw;
-    }
-  }
-  TaggedPages& operator=(const TaggedPages&) = delete;
-  ~TaggedPages() { Release(); }
-
-  std::size_t size() const noexcept { return size_; }
-  bool empty() const noexcept { return size_ == 0; }
-  T& operator[](std::size_t i) const noexcept {
-    const Place p = Locate(i);
-    return Elements(p.page)[p.offset];
-  }
-  std::uint32_t& Tag(std::size_t i) const noexcept {
-    const Place p = Locate(i);
-    return Tags(p.page)[p.offset];
-  }
-
-  void push_back(T&& value, std::uint32_t tag) {
-    const Place p = Locate(size_);
-    if (p.page == pageCount_) AddPage();
-    std::construct_at(Elements(p.page) + p.offset, std::move(value));
-    Tags(p.page)[p.offset] = tag;
-    ++size_;
-  }
-  void pop_back() noexcept {
-    std::destroy_at(&(*this)[size_ - 1]);
-    --size_;
-  }
-  // Keeps the first n elements (n <= size()); the pages stay for reuse.
-  void truncate(std::size_t n) noexcept {
-    while (size_ > n) pop_back();
-  }
-  void clear() noexcept { truncate(0); }
-  void swap(TaggedPages& other) noexcept {
-    std::swap(pages_, other.pages_);
-    std::swap(pageCount_, other.pageCount_);
-    std::swap(size_, other.size_);
-  }
-
- private:
-  static constexpr std::size_t kFirstBits = 3;
-  static constexpr std::size_t kFirst = std::size_t{1} << kFirstBits;
-  static constexpr std::size_t kAlign = alignof(T) > alignof(std::uint32_t)
-                                            ? alignof(T)
-                                            : alignof(std::uint32_t);
-  struct Place {
-    std::size_t page, offset;
-  };
-
-  static std::size_t PageSize(std::size_t page) noexcept { return kFirst << page; }
-  static std::size_t PageBytes(std::size_t page) noexcept {
-    return PageSize(page) * (sizeof(T) + sizeof(std::uint32_t));
-  }
-  static Place Locate(std::size_t i) noexcept {
-    const std::size_t j = i + kFirst;
-    const std::size_t page = static_cast<std::size_t>(std::bit_width(j)) - 1 - kFirstBits;
-    return {page, j - (kFirst << page)};
-  }
-  T* Elements(std::size_t page) const noexcept { return static_cast<T*>(pages_[page]); }
-  std::uint32_t* Tags(std::size_t page) const noexcept {
-    return reinterpret_cast<std::uint32_t*>(static_cast<unsigned char*>(pages_[page]) +
-                                            PageSize(page) * sizeof(T));
-  }
-
-  void AddPage() {
-    void* page = ::operator new (PageBytes(pageCount_), std::align_val_t{kAlign});
-    void** grown;
-    try {
-      grown = new void*[pageCount_ + 1];
-    } catch (...) {
-      ::operator delete (page, std::align_val_t{kAlign});
-      throw;
-    }
-    std::copy_n(pages_, pageCount_, grown);
-    grown[pageCount_] = page;
-    delete[] pages_;
-    pages_ = grown;
-    ++pageCount_;
-  }
-
-  void Release() noexcept {
-    clear();
-    for (std::size_t p = 0; p < pageCount_; ++p)
-      ::operator delete (pages_[p], std::align_val_t{kAlign});
-    delete[] pages_;
-    pages_ = nullptr;
-    pageCount_ = 0;
-  }
-
-  void** pages_ = nullptr;
-  std::uint32_t pageCount_ = 0;
-  std::uint32_t size_ = 0;
-};
-
 }  // namespace detail
 
 // Thrown by Dictionary::Value for a key the dictionary does not have.
@@ -457,7 +347,7 @@ class Dictionary {
 
   // Compaction after removals does not change what the dictionary holds, so
   // it may run from the const Key(i).
-  mutable detail::TaggedPages<Slot> slots_;
+  mutable TaggedPages<Slot> slots_;
   mutable std::unique_ptr<std::uint32_t[]> table_;
   mutable std::uint32_t lowMask_ = 0;
   std::uint32_t count_ = 0;
