@@ -8,10 +8,12 @@
 // element name a read file used), "dict" and "array" for child levels. A leaf
 // keeps its value as text in `values`; a child level keeps none there and is a
 // node in the child list instead. `count()` is the number of keys of `types`.
-// `types`, `values` and `searched` are views of one table of records
-// (plistEntries.h): each behaves as a dictionary of its own, and a key costs
-// one record and one hash probe for all of them; lookups in key order, or of
-// the key just looked up, cost no probe at all.
+// `types`, `values` and `searched` each behave as a dictionary of their own
+// (the calls and exceptions of fw::Dictionary, see plistEntries.h), at
+// constant cost per key on average however wide the level; a walk in key
+// order, or a lookup of the key just looked up, costs less still. Writing one
+// of them directly changes that view only: it makes, moves or releases no
+// child node and records no error.
 //
 // Key order. A level enumerates its keys in the order `types` enumerates
 // them: order of first insertion. Replacing a value keeps the key's place.
@@ -42,7 +44,8 @@
 // the node and everything below it at once: a pointer a caller still holds is
 // then dangling and must not be used. The tree itself never links to a
 // released node, so no call on the tree reaches freed memory. Releasing a
-// tree takes stack space independent of its depth.
+// tree takes stack space independent of its depth. REQUIRES: callers leave
+// `parent` as the tree set it: AbsolutePath and Move walk up through it.
 //
 // Choices made where the behaviour is otherwise open:
 // - `GetType` of a key the level lacks returns "".
@@ -57,7 +60,8 @@
 // - `Remove` counts as an index a Variant that IsNumeric accepts; a numeric
 //   value that is not whole becomes an index by fw::ToInt32.
 //
-// Everything runs on one thread; nothing is locked.
+// REQUIRES: one thread at a time uses a document and its nodes; nothing is
+// locked.
 #pragma once
 
 #include <cstddef>
@@ -70,9 +74,9 @@
 #include "framework/core/Color.h"
 #include "framework/core/Controls.h"
 #include "framework/core/Date.h"
-#include "framework/core/TaggedPages.h"
 #include "framework/core/String.h"
 #include "framework/core/Variant.h"
+#include "plist/plistChildList.h"
 #include "plist/plistEntries.h"
 
 namespace fw {
@@ -92,39 +96,10 @@ class plistDict {
   plist_entries::AttachedView<fw::String> values{types};
 
  protected:
-  // One position of the child list: the node, the key it is listed under
-  // and the position's sequence number (see ChildStore).
-  struct ChildSlot {
-    std::unique_ptr<plistDict> node;
-    fw::String key;
-    std::uint64_t seq = 0;
-  };
-  // Positions never move in memory as the list grows.
-  using ChildSlots = fw::TaggedPages<ChildSlot>;
-
-  // A read-only view of one field of the child list: size(), empty(), [i].
-  // A node that has never had a child shows a list of one placeholder and
-  // holds no storage for it.
-  template <typename T, T ChildSlot::*Field>
-  class ChildListView {
-   public:
-    using value_type = T;
-    std::size_t size() const noexcept { return list_->size(); }
-    bool empty() const noexcept { return list_->empty(); }
-    const T& operator[](std::size_t i) const { return (*list_)[i].*Field; }
-
-   private:
-    friend class plistDict;
-    explicit ChildListView(const ChildSlots* list) noexcept : list_(list) {}
-    ChildListView(const ChildListView&) = delete;
-    ChildListView& operator=(const ChildListView&) = delete;
-    const ChildSlots* list_;
-  };
-
-  // Child nodes of the "dict" and "array" entries at positions 1..n; position
-  // 0 is a placeholder (null). Read-only here: change the child list only
-  // through the child-list helpers below, which keep the lookup index in step.
-  ChildListView<std::unique_ptr<plistDict>, &ChildSlot::node> children;
+  // Child nodes of the "dict" and "array" entries at positions 1..n, in order
+  // of addition; position 0 is a placeholder (null). Read-only: the child-list
+  // helpers below are the only way to change the list.
+  plistChildList::NodeView children;
 
  public:
   // The node's own key in its parent level; "root" for a document's root.
@@ -133,7 +108,7 @@ class plistDict {
  protected:
   // Key of each child node, position for position with `children`; position
   // 0 holds "". Read-only, like `children`.
-  ChildListView<fw::String, &ChildSlot::key> childrenNames;
+  plistChildList::KeyView childrenNames;
 
  public:
   // Index of the element most recently appended to this array level; -1 when
@@ -255,8 +230,8 @@ class plistDict {
   static constexpr std::size_t kMaxDepth = 10000;
 
   // Initialises this node from the arguments and, with readContents, reads
-  // this level and every level nested in it from stream (never nil then),
-  // up to and including the level's end tag. Records no error; a read
+  // this level and every level nested in it from stream, up to and including
+  // the level's end tag. REQUIRES: stream is not null when readContents. Records no error; a read
   // failure of the stream (fw::IOError) passes to the caller. Values and keys
   // are decoded with CodeToBrackets, exactly once (also a value spread over
   // several lines); a key line ends the level only when the key as written
@@ -385,8 +360,8 @@ class plistDict {
  protected:
   // ---- Checks and text helpers -----------------------------------------------------
 
-  // False, with "Illegal Type: " recorded, for a "dict" or "array" entry.
-  // The key must exist. Does not clear the error.
+  // False, with "Illegal Type: " recorded, for a "dict" or "array" entry;
+  // true for any other entry and for a missing key. Does not clear the error.
   bool TypeOK(const fw::String& key);
   // Clears the error; 2 for a new key, 1 for an entry of type typeName, 0 (with
   // "Type Mismatch: " recorded) for an entry of another type.
@@ -397,6 +372,10 @@ class plistDict {
   static fw::String StripAll(const fw::String& text);
 
   // ---- Child-list helpers (the only way to change `children`) ---------------------
+  //
+  // They change the child list only: `types` keeps its entries, and a level
+  // whose "dict" and "array" entries and child list disagree is the
+  // caller's to put right (the reader and the tree edits keep them in step).
 
   // Lowest position whose key is key; 0 when there is none.
   std::int32_t ChildPosition(const fw::String& key) const;
@@ -409,18 +388,24 @@ class plistDict {
   // document this level's, with the given isArray and name. Not yet listed.
   std::unique_ptr<plistDict> MakeChildNode(bool arrayFlag, const fw::String& childName) const;
   // Appends node under key after the last position; returns the node.
+  // REQUIRES: node comes from MakeChildNode of this level.
   plistDict* AppendChildNode(const fw::String& key, std::unique_ptr<plistDict> node);
   // Takes the child at position (1..n) out of the list, closing the gap, and
   // hands it over; the caller owns it (and releases it by dropping it).
+  // nullptr, with nothing changed, for any other position.
   std::unique_ptr<plistDict> TakeChildAt(std::int32_t position);
-  // Lists the child at position (1..n) under a new key; its name is untouched.
+  // Lists the child at position (1..n) under a new key; its name is
+  // untouched. Any other position changes nothing.
   void RenameChildAt(std::int32_t position, const fw::String& key);
 
   // The document (for its error state and search); nullptr when free-standing.
   plist* Document() const { return rootClass; }
 
  private:
+  // ---- Implementation; nothing below is part of the contract ----------------------
+
   friend class plist;
+  friend class plistChildList;  // numbers the nodes it lists (seq_)
   friend class plistXmlReader;
   friend class plistXmlWriter;
 
@@ -442,32 +427,13 @@ class plistDict {
   void AppendLevel(bool arrayFlag);
   void RemoveByKey(const fw::String& key);
   void RemoveByIndex(std::int32_t n);
-
-  // Sequence numbers order the child list: each position gets the next
-  // number when it is added, and positions keep the order of addition, so
-  // the numbers increase along the list (the placeholder has 0) and
-  // a position is found from its number by binary search. A node keeps the
-  // number of its own position (seq_); the lookup by key (in the entry
-  // table, see plistEntries.h) names the node at the lowest position under
-  // the key, and lists further positions only where a key repeats.
-  std::int32_t PositionOfSeq(std::uint64_t seq) const;
-  void ListChild(const fw::String& key, plistDict* node);
-  void UnlistChild(const fw::String& key, const plistDict* node);
-  // The child at the lowest position under key, or nullptr.
-  plistDict* FirstChild(const fw::String& key) const;
   // AddChild / AddArray: the new level, or nullptr (error recorded) when the
   // key is taken.
   plistDict* AddLevel(const fw::String& key, bool arrayFlag);
 
-  // Storage behind `children` / `childrenNames`. Made when the first child
-  // is added, so that a node without children is one allocation.
-  struct ChildStore {
-    ChildSlots positions;  // position 0 is the placeholder
-    std::uint64_t nextSeq = 1;
-  };
-  ChildStore& Kids();
-  static const ChildSlots& NoChildren();
-  std::unique_ptr<ChildStore> kids_;
+  // Storage behind `children` / `childrenNames`; its lookup by key lives in
+  // `types`' table.
+  plistChildList kids_;
   // The number of this node's position in its parent's child list.
   std::uint64_t seq_ = 0;
 };

@@ -15,7 +15,7 @@ bool IsLevelType(const fw::String& typeName) { return typeName == "dict" || type
 // ---- Named children -----------------------------------------------------------
 
 plistDict* plistDict::child(const fw::String& key) {
-  if (plistDict* found = FirstChild(key)) return found;
+  if (plistDict* found = kids_.First(types.t_, key)) return found;
   return AddLevel(key, false);  // nullptr when the key holds a leaf
 }
 
@@ -137,7 +137,7 @@ void plistDict::RemoveByIndex(std::int32_t n) {
     values.Remove(to);
     if (const std::int32_t p = ChildPosition(from); p != 0) {
       RenameChildAt(p, to);
-      plistDict* node = kids_->positions[static_cast<std::size_t>(p)].node.get();
+      plistDict* node = children[static_cast<std::size_t>(p)].get();
       if (node->name == from) node->name = to;
     }
   }
