@@ -7,18 +7,16 @@
 // - Characters are Unicode code points of the UTF-8 text. A byte that does not
 //   begin a valid UTF-8 sequence (stray continuation byte, truncated or
 //   overlong sequence, surrogate, beyond U+10FFFF) counts as one character on
-//   its own. So Left(s, n) + Mid(s, n + 1) == s for every s and n >= 0.
+//   its own (see Utf8.h). So Left(s, n) + Mid(s, n + 1) == s for every s and n >= 0.
 // - Positions are 1-based, as in classic BASIC; lengths count characters.
 // - Searching (InStr, ReplaceAll, CountFields, NthField) compares bytes
 //   exactly, case-sensitively (the TextEquals rule), and only matches a run of
 //   whole characters: a match never starts or ends inside a character.
 //
 // Numbers:
-// - A number text is, after optional leading blanks (space, tab):
-//     a decimal: [+|-] digits [. [digits]] | [+|-] . digits, optionally
-//       followed by an exponent e|E [+|-] digits; or
-//     a radix form, case-insensitive: &h hexdigits, &o octaldigits,
-//       &b binarydigits (unsigned).
+// - A number text is a decimal ("-1.5e3") or a radix form ("&hFF", "&o17",
+//   "&b101"), exactly as NumberScan.h defines it, after optional leading
+//   blanks (space, tab).
 // - CDbl and Val read the longest number text at the start of the text and
 //   ignore what follows ("12abc" is 12, "1e" is 1); a text that does not
 //   begin with one reads as 0. Decimals are read exactly and rounded to the

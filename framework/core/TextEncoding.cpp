@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <string_view>
 
+#include "framework/core/Utf8.h"
+
 namespace fw {
 namespace {
 
@@ -55,26 +57,7 @@ class Iconv {
 
 // The length of the well-formed UTF-8 sequence at the start of s, or 0 when
 // its first byte does not start one.
-std::size_t Utf8SequenceLength(std::string_view s) {
-  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
-  const auto trail = [&](std::size_t i) { return i < s.size() && (byte(i) & 0xC0) == 0x80; };
-  const unsigned char b0 = byte(0);
-  if (b0 < 0x80) return 1;
-  if (b0 >= 0xC2 && b0 <= 0xDF) return trail(1) ? 2 : 0;
-  if (b0 >= 0xE0 && b0 <= 0xEF) {
-    if (!trail(1) || !trail(2)) return 0;
-    if (b0 == 0xE0 && byte(1) < 0xA0) return 0;   // overlong
-    if (b0 == 0xED && byte(1) >= 0xA0) return 0;  // surrogate
-    return 3;
-  }
-  if (b0 >= 0xF0 && b0 <= 0xF4) {
-    if (!trail(1) || !trail(2) || !trail(3)) return 0;
-    if (b0 == 0xF0 && byte(1) < 0x90) return 0;   // overlong
-    if (b0 == 0xF4 && byte(1) >= 0x90) return 0;  // above U+10FFFF
-    return 4;
-  }
-  return 0;
-}
+std::size_t Utf8SequenceLength(std::string_view s) { return utf8::SequenceLength(s, 0); }
 
 // The length of the Shift_JIS character at the start of s: 2 for a lead
 // byte followed by a trail byte, else 1.
