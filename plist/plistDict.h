@@ -158,13 +158,36 @@ class plistDict {
   std::int32_t count() const;
 
   // ---- Cursor over the key order -------------------------------------------
+  //
+  // MoveFirst puts the cursor on the first key and clears eof; MoveNext
+  // steps on, and past the last key goes back to 0 with eof set; MoveLast
+  // puts it on the last key. CurrentKey is the key under the cursor (see
+  // the choices above for a cursor outside the keys). The cursor is a plain
+  // position: adding or removing keys does not move it.
 
   void MoveFirst();
   void MoveNext();
   void MoveLast();
   fw::String CurrentKey();
 
-  // ---- Typed reads (a missing key is first stored with the default) --------
+  // ---- Typed reads ------------------------------------------------------------
+  //
+  // A key the level lacks is first stored with the default, through the
+  // write of the read's own type (GetValue and GetData store a "string").
+  // Then:
+  // - GetValue, GetString, GetData return the value text of any leaf, of
+  //   whatever type; "" with "Key <key> does not exist" for a key without a
+  //   value (a "dict" or "array" entry).
+  // - GetInteger (fw::ToInt32 of CDbl of the text), GetDouble and GetReal
+  //   (CDbl of the text) read any leaf but a "date", which gives -1 with
+  //   "Type Mismatch: <key> is a date"; a "dict" or "array" entry gives 0
+  //   with "Illegal Type: <key> is a <type>".
+  // - GetBoolean is true when the text is exactly "true"; an entry of
+  //   another type than "boolean" gives false with "Type Mismatch".
+  // - GetDate reads "<year>-<month>-<day>", optionally followed by
+  //   "T<hour>:<minute>:<second>" and "Z"; a text whose date part is no
+  //   valid date records "Could not create date object from <key>(<text>)"
+  //   and gives fw::Date() (now).
 
   fw::String GetValue(const fw::String& key, const fw::String& deflt);
   fw::String GetValue(const fw::String& key);
@@ -184,7 +207,16 @@ class plistDict {
   std::optional<fw::Date> GetDate(const fw::String& key, const fw::Date& deflt);
   std::optional<fw::Date> GetDate(const fw::String& key);
 
-  // ---- Typed writes ---------------------------------------------------------
+  // ---- Typed writes -----------------------------------------------------------
+  //
+  // Each but SetData clears the error, then stores a leaf of its type under
+  // key: a new key joins the end of the key order; an entry of the same type
+  // gets the new text in its place. Either way the key's search mark is
+  // false. An entry of another type, leaf or level, stays as it was, with
+  // "Type Mismatch: <key> is a <type>" recorded. The texts: SetInteger
+  // fw::Format(value, "-#") (rounded half away from zero); SetDouble and
+  // SetReal a "real" of fw::Str(value); SetBoolean "true" or "false" (and
+  // indexOf becomes -1 in any case); SetDate "<year>-MM-DDThh:mm:ssZ".
 
   void SetString(const fw::String& key, const fw::String& value);
   void SetInteger(const fw::String& key, double value);
@@ -195,7 +227,20 @@ class plistDict {
   // Stores the text as "data" whatever the entry held; no type check.
   void SetData(const fw::String& key, const fw::String& value);
 
-  // ---- Tree editing ---------------------------------------------------------
+  // ---- Tree editing -----------------------------------------------------------
+  //
+  // AddChild and AddArray clear the error and add an empty dict or array
+  // level under key at the end of the key order; a key already present
+  // changes nothing and records "Child exists: <key> already exists" or
+  // "Array exists: <key> already exists" (AddArray then returns false).
+  // The Append calls clear the error and, on an array level only, add one
+  // element under the next index (count() before the call), setting indexOf
+  // to it; on a dict level they change nothing and record "<name> is not an
+  // array" (as CheckArray, which says whether this is an array level). An
+  // appended dict element has an empty name, an array element its index.
+  // Remove of a number needs an array level and an index in 0 .. count() -
+  // 1 ("Subscript out of range" otherwise); removal by key clears nothing
+  // and, where a key stands more than once, releases the child added last.
 
   void AddChild(const fw::String& key);
   bool AddArray(const fw::String& key);
@@ -224,21 +269,22 @@ class plistDict {
   // A nested "<dict>" or "<array>" that would be level kMaxDepth + 1 becomes
   // an empty child, and reading stops there as if the stream had ended: every
   // entry read before it is kept, no error is recorded, and the document is
-  // told, so that its Save never writes the partial tree over the file. The reader, the
-  // writer, the dump and the release of a tree use no stack per level, so a
-  // tree of any depth is safe in them.
+  // told, so that its Save never writes the partial tree over the file. The
+  // reader, the writer, the dump and the release of a tree use no stack per
+  // level, so a tree of any depth is safe in them.
   static constexpr std::size_t kMaxDepth = 10000;
 
   // Initialises this node from the arguments and, with readContents, reads
   // this level and every level nested in it from stream, up to and including
-  // the level's end tag. REQUIRES: stream is not null when readContents. Records no error; a read
-  // failure of the stream (fw::IOError) passes to the caller. Values and keys
-  // are decoded with CodeToBrackets, exactly once (also a value spread over
-  // several lines); a key line ends the level only when the key as written
-  // equals the end tag, so an escaped key that decodes to it stays a key.
-  // A value or key spread over several lines is its pieces joined by the line
-  // end that ended each line, continuation lines whole; data pieces are
-  // joined with nothing, without their leading control characters.
+  // the level's end tag. Records no error; a read failure of the stream
+  // (fw::IOError) passes to the caller. Values and keys are decoded with
+  // CodeToBrackets, exactly once (also a value spread over several lines); a
+  // key line ends the level only when the key as written equals the end tag,
+  // so an escaped key that decodes to it stays a key. A value or key spread
+  // over several lines is its pieces joined by the line end that ended each
+  // line, continuation lines whole; data pieces are joined with nothing,
+  // without their leading control characters.
+  // REQUIRES: stream is not null when readContents.
   void Load(fw::TextInputStream* stream, const fw::String& name, bool arrayFlag, plistDict* parent,
             plist* document, bool readContents);
   // Decodes "&lt;", "&gt;", "&#13;" (CR), "&#10;" (LF) and then "&amp;";
