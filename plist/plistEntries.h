@@ -1,24 +1,30 @@
-// The entries of one level, kept in one hashed table, and the three views of
-// them that a level shows as its fields `types`, `values` and `searched`.
+// The entries of one level and the three views of them that a level shows
+// as its fields `types`, `values` and `searched`.
 //
-// Each view behaves as an ordered dictionary of its own (the calls of
-// fw::Dictionary, with its exceptions): its own keys, its own count, its own
-// SetValue and Remove. They share storage so that a key costs one record and
-// one hash probe, not three:
-// - The table has one record per key of `types`, in the order of `types`.
-//   A record holds the type (a small code; a name other than the nine of the
-//   store is kept beside it), the value text and the search mark.
-// - A value or mark stored under a key that `types` lacks waits in a side
-//   dictionary and moves into the record when the key gets a type; a record
-//   whose type is removed hands its value, mark and child link back to the
-//   side.
-// - `values` and `searched` enumerate their keys in the order of `types`
-//   (the keys that have a record first, then those waiting at the side, in
-//   their own order of arrival). Key(i) and ValueAt(i) take constant time
-//   while every key of `types` has a value (or a mark); otherwise a walk that
-//   steps i by one still costs constant time per step.
-// - Lookups of a key just looked up, or of the key after it, cost no hash
-//   (see fw::Dictionary).
+// What callers may rely on:
+// - Each view behaves as an ordered dictionary of its own (the calls of
+//   fw::Dictionary, with its exceptions): its own keys, its own count, its
+//   own SetValue and Remove. Changing one view changes no key or value of
+//   another; only the order of `values` and `searched` follows `types`.
+// - `types` enumerates its keys in order of first insertion. `values` and
+//   `searched` enumerate theirs in the order of `types` (the keys `types`
+//   has first, then the others in their own order of arrival).
+// - A lookup or change costs one hash probe for the three views together,
+//   constant on average. Key(i) and ValueAt(i) take constant time while
+//   every key of `types` has a value (or a mark); otherwise a walk that
+//   steps i by one still costs constant time per step. A lookup of the key
+//   just looked up, or of the key after it, costs no hash (see
+//   fw::Dictionary).
+// - Table, Record and Side are the level's storage, shared with its child
+//   list (plistChildList.h); only the level and its child list touch them.
+//
+// How they are kept: the table has one record per key of `types`, in the
+// order of `types`, holding the type (a small code; a name other than the
+// nine of the store is kept beside it), the value text, the search mark and
+// the key's first child. A value, mark or first child stored under a key
+// that `types` lacks waits in a side dictionary and moves into the record
+// when the key gets a type; a record whose type is removed hands them back
+// to the side.
 #pragma once
 
 #include <array>
