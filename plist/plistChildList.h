@@ -2,17 +2,19 @@
 // each listed under a key, and the lookup of their positions by key.
 //
 // What callers may rely on:
-// - Positions run from 1 to size() - 1 in the order the nodes were added;
-//   Take closes the gap it leaves, so later positions move down by one.
+// - Positions run from 1 to n, the number of nodes listed, in the order the
+//   nodes were added (a view's size() is n + 1); Take closes the gap it
+//   leaves, so later positions move down by one.
 //   Position 0 is a placeholder (no node, key ""), also in a list that has
 //   never held a node, which holds no storage of its own.
 // - A listed node does not move in memory, and the list owns it: Take hands
 //   it over, and the list's destruction releases what it still holds.
-// - By key: First and Position find the lowest position under a key in
-//   constant time on average, however long the list; Positions lists every
-//   position under a key at a cost in proportion to their number. A key
-//   listed more than once (a file that repeats a key) costs nothing extra
-//   until it repeats.
+// - By key: First finds the node at the lowest position under a key in
+//   constant time on average, however long the list. Position, LastPosition
+//   and Positions add a binary search over the list for each position they
+//   report, so Positions costs in proportion to the positions under the key,
+//   not to the length of the list. A key may be listed more than once (a
+//   file may repeat a key).
 // - Nothing is ever copied: a list is neither copied nor moved.
 //
 // REQUIRES: `index` is the entry table of the level that owns this list,
@@ -86,10 +88,10 @@ class plistChildList {
   plistDict* Append(plist_entries::Table& index, const fw::String& key,
                     std::unique_ptr<plistDict> node);
   // Takes the node at position out of the list and hands it over; nullptr,
-  // with nothing changed, for a position outside 1 .. size() - 1.
+  // with nothing changed, for a position outside 1 .. n.
   std::unique_ptr<plistDict> Take(plist_entries::Table& index, std::int32_t position);
-  // Lists the node at position under key instead; outside 1 .. size() - 1
-  // nothing changes.
+  // Lists the node at position under key instead; outside 1 .. n nothing
+  // changes.
   void Rename(plist_entries::Table& index, std::int32_t position, const fw::String& key);
 
   // Moves every node of the list onto out, leaving the list's positions

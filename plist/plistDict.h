@@ -428,7 +428,7 @@ class plistDict {
   // Highest position whose key is key; 0 when there is none.
   std::int32_t LastChildPosition(const fw::String& key) const;
   // Every position whose key is key, in list order (empty when none); costs
-  // in proportion to their number, not to the width of the level.
+  // a binary search per position found, nothing per entry of the level.
   void ChildPositions(const fw::String& key, std::vector<std::int32_t>& positions) const;
   // A new, empty node that belongs to this level's tree: parent this level,
   // document this level's, with the given isArray and name. Not yet listed.
