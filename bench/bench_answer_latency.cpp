@@ -25,7 +25,7 @@ void BM_AnswerPressToLastByte(benchmark::State& state) {
   if (mkdtemp(tmpl) == nullptr) return state.SkipWithError("no temporary folder");
   setenv("XDG_CONFIG_HOME", tmpl, 1);  // never the user's own settings
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  fw::_InitializeFramework();
+  fw::InitializeFramework();
 
   testsupport::LoopbackListener listener;
   {
@@ -33,13 +33,13 @@ void BM_AnswerPressToLastByte(benchmark::State& state) {
     w->txtServer->SetText("127.0.0.1");
     w->txtPort->SetText(std::to_string(listener.Port()));
     w->txtName->SetText("abc");
-    w->cmdConnect->_RaiseEvent("Action");
+    w->cmdConnect->RaiseEvent("Action");
     const std::string join = "abc^J\x0C";
     if (!listener.Accept() || listener.ReadAtLeast(join.size()) != join)
       return state.SkipWithError("could not connect to the listener");
     listener.ClearReceived();
 
-    QWidget* yes = w->Image2->_Widget();
+    QWidget* yes = w->Image2->Widget();
     const std::string message = "abc^Y\x0C";
     std::vector<double> samples;
     samples.reserve(static_cast<std::size_t>(state.max_iterations));
@@ -59,9 +59,9 @@ void BM_AnswerPressToLastByte(benchmark::State& state) {
       state.counters["median_us"] = samples[samples.size() / 2] * 1e6;
       state.counters["p99_us"] = samples[samples.size() * 99 / 100] * 1e6;
     }
-    Prefs::_Reset();
+    Prefs::ResetForTests();
   }
-  fw::_RuntimeReset();
+  fw::RuntimeReset();
   std::error_code ignored;
   std::filesystem::remove_all(tmpl, ignored);
 }

@@ -150,7 +150,7 @@ int RunPlainQt() {
 
 int RunClient() {
   fw::_RunFrameworkInitialization(_Startup);
-  WaitUntilExposed(*wMain::wMain()->_Widget());
+  WaitUntilExposed(*wMain::wMain()->Widget());
   std::printf("%ld\n", PeakRssKb());
   std::fflush(stdout);
   std::_Exit(0);  // measured up to the window shown; no shutdown work

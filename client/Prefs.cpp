@@ -95,7 +95,7 @@ void Save() {
 
 fw::String Message_Delimiter() { return fw::ChrB(12); }
 
-void _Reset() {
+void ResetForTests() {
   mPrefs.reset();
   mInitialized = false;
 }

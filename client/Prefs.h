@@ -47,6 +47,6 @@ extern std::unique_ptr<plist> mPrefs;
 extern bool mInitialized;
 
 // Forgets the loaded settings, as at the start of the program (tests only).
-void _Reset();
+void ResetForTests();
 
 }  // namespace Prefs

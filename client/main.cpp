@@ -8,7 +8,7 @@ int main() {
   _Main();
   // The framework's objects go first, then the menu bar; the settings
   // document goes with the module's statics.
-  std::int32_t code = fw::_RuntimeShutdown();
+  std::int32_t code = fw::RuntimeShutdown();
   MenuBar1::_implicitInstance = nullptr;
   return code;
 }

@@ -19,7 +19,7 @@ namespace wMain {
 class wskClient : public fw::TCPSocket, public fw::PaneChild, public fw::EventSource {
  public:
   wskClient() {
-    SetErrorHandler([this] { _RaiseEvent("Error"); });
+    SetErrorHandler([this] { RaiseEvent("Error"); });
   }
   void Constructor() {}
 

@@ -31,21 +31,21 @@ void Application::_AddMenuHandler(const String& name, std::function<bool()> hand
   menuHandlers_[name] = std::move(handler);
 }
 
-bool Application::_HasMenuHandler(const String& name) const {
+bool Application::HasMenuHandler(const String& name) const {
   auto it = menuHandlers_.find(name);
   return it != menuHandlers_.end() && it->second;
 }
 
-bool Application::_HandleMenu(const String& name) {
+bool Application::HandleMenu(const String& name) {
   auto it = menuHandlers_.find(name);
   if (it == menuHandlers_.end() || !it->second) return false;
   std::function<bool()> handler = it->second;
   bool handled = false;
-  _DispatchSafely([&] { handled = handler(); });
+  DispatchSafely([&] { handled = handler(); });
   return handled;
 }
 
-void _InitializeFramework() {
+void InitializeFramework() {
   Runtime& rt = TheRuntime();
   if (!QApplication::instance()) {
     static int argc = 1;
@@ -54,13 +54,13 @@ void _InitializeFramework() {
     rt.qt = std::make_unique<QApplication>(argc, argv);
   }
   QApplication::setQuitOnLastWindowClosed(false);
-  _InstallDesktopBackends();
-  _InstallSocketWatch();
+  InstallDesktopBackends();
+  InstallSocketWatch();
 }
 
 void _RunFrameworkInitialization(const std::function<std::int32_t()>& startup) {
-  _InitializeFramework();
-  if (startup) _DispatchSafely([&] { startup(); });
+  InitializeFramework();
+  if (startup) DispatchSafely([&] { startup(); });
 }
 
 void _RuntimeInitExternalClasses() {}
@@ -76,7 +76,7 @@ std::int32_t _RuntimeRun() {
   Runtime& rt = TheRuntime();
   if (!rt.openRaised) {
     rt.openRaised = true;
-    if (auto app = rt.app) _DispatchSafely([&] { app->Event_Open(); });
+    if (auto app = rt.app) DispatchSafely([&] { app->Event_Open(); });
   }
   if (!rt.quitDone && QApplication::instance()) QApplication::exec();
   return rt.exitCode;
@@ -87,18 +87,18 @@ void Quit(std::int32_t code) {
   rt.exitCode = code;
   if (rt.quitting) return;
   rt.quitting = true;
-  std::vector<std::shared_ptr<Window>> windows = _OpenWindows();
+  std::vector<std::shared_ptr<Window>> windows = OpenWindows();
   for (auto it = windows.rbegin(); it != windows.rend(); ++it) (*it)->Close();
-  if (auto app = rt.app) _DispatchSafely([&] { app->Event_Close(); });
+  if (auto app = rt.app) DispatchSafely([&] { app->Event_Close(); });
   rt.quitDone = true;
   if (QCoreApplication::instance()) QCoreApplication::exit(rt.exitCode);
 }
 
-bool _IsQuitting() { return TheRuntime().quitting; }
+bool IsQuitting() { return TheRuntime().quitting; }
 
-void _RuntimeReset() {
+void RuntimeReset() {
   Runtime& rt = TheRuntime();
-  _ReleaseAllWindows();
+  ReleaseAllWindows();
   if (QCoreApplication::instance())
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   rt.app.reset();
@@ -108,11 +108,11 @@ void _RuntimeReset() {
   rt.exitCode = 0;
 }
 
-std::int32_t _RuntimeShutdown() {
+std::int32_t RuntimeShutdown() {
   Runtime& rt = TheRuntime();
   std::int32_t code = rt.exitCode;
-  _RuntimeReset();
-  _RemoveDesktopBackends();
+  RuntimeReset();
+  RemoveDesktopBackends();
   rt.qt.reset();
   return code;
 }

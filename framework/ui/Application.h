@@ -15,9 +15,9 @@
 // quitting (for instance by a window's "Close" handler) only sets the code.
 // The application never quits on its own when its last window closes.
 //
-// _RuntimeShutdown() releases the framework's objects (windows, the
+// RuntimeShutdown() releases the framework's objects (windows, the
 // application object, the Qt application) and returns the exit code that the
-// last Quit gave (0 when none). _RuntimeReset() releases the windows and the
+// last Quit gave (0 when none). RuntimeReset() releases the windows and the
 // application object and forgets the quit, but keeps the Qt application:
 // tests use it between cases.
 //
@@ -52,9 +52,9 @@ class Application {
 
   // Choosing the menu item named name calls handler; True means handled.
   void _AddMenuHandler(const String& name, std::function<bool()> handler);
-  bool _HasMenuHandler(const String& name) const;
+  bool HasMenuHandler(const String& name) const;
   // Runs the handler for name; False when there is none or it said False.
-  bool _HandleMenu(const String& name);
+  bool HandleMenu(const String& name);
 
  private:
   std::shared_ptr<fw::MenuBar> menuBar_;
@@ -63,7 +63,7 @@ class Application {
 
 void _RunFrameworkInitialization(const std::function<std::int32_t()>& startup);
 // Sets up the desktop without a start-up routine (idempotent).
-void _InitializeFramework();
+void InitializeFramework();
 // Make the framework's external and plug-in classes usable. Ours are built
 // into the framework, so nothing is left to load; both are safe to call at
 // any time.
@@ -75,9 +75,9 @@ std::shared_ptr<Application> _GetAppObject();
 
 std::int32_t _RuntimeRun();
 void Quit(std::int32_t code = 0);
-bool _IsQuitting();
+bool IsQuitting();
 
-void _RuntimeReset();
-std::int32_t _RuntimeShutdown();
+void RuntimeReset();
+std::int32_t RuntimeShutdown();
 
 }  // namespace fw

@@ -11,7 +11,7 @@ namespace {
 class PictureButton final : public QPushButton {
  public:
   void SetPicture(const PicturePtr& picture) {
-    pixmap_ = picture ? QPixmap::fromImage(picture->_Image()) : QPixmap();
+    pixmap_ = picture ? QPixmap::fromImage(picture->Image()) : QPixmap();
     update();
   }
 
@@ -42,25 +42,25 @@ PictureButton* Button(QWidget* w) { return static_cast<PictureButton*>(w); }
 }  // namespace
 
 BevelButton::BevelButton() : RectControl(new PictureButton) {
-  Button(_Widget())->setFocusPolicy(Qt::NoFocus);
-  QObject::connect(Button(_Widget()), &QPushButton::clicked, [this] { _RaiseEvent("Action"); });
+  Button(Widget())->setFocusPolicy(Qt::NoFocus);
+  QObject::connect(Button(Widget()), &QPushButton::clicked, [this] { RaiseEvent("Action"); });
 }
 
 void BevelButton::SetIcon(PicturePtr picture) {
   icon_ = std::move(picture);
-  Button(_Widget())->SetPicture(icon_);
+  Button(Widget())->SetPicture(icon_);
 }
 
-String BevelButton::Caption() const { return Button(_Widget())->text().toStdString(); }
+String BevelButton::Caption() const { return Button(Widget())->text().toStdString(); }
 
 void BevelButton::SetCaption(const String& caption) {
-  Button(_Widget())->setText(QString::fromStdString(caption));
+  Button(Widget())->setText(QString::fromStdString(caption));
 }
 
-bool BevelButton::AcceptFocus() const { return Button(_Widget())->focusPolicy() != Qt::NoFocus; }
+bool BevelButton::AcceptFocus() const { return Button(Widget())->focusPolicy() != Qt::NoFocus; }
 
 void BevelButton::SetAcceptFocus(bool on) {
-  Button(_Widget())->setFocusPolicy(on ? Qt::StrongFocus : Qt::NoFocus);
+  Button(Widget())->setFocusPolicy(on ? Qt::StrongFocus : Qt::NoFocus);
 }
 
 void BevelButton::_SetProperties(const Properties& p) {

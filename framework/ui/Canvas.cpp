@@ -10,7 +10,7 @@ namespace {
 class CanvasWidget final : public QWidget {
  public:
   void SetPicture(const PicturePtr& picture) {
-    pixmap_ = picture ? QPixmap::fromImage(picture->_Image()) : QPixmap();
+    pixmap_ = picture ? QPixmap::fromImage(picture->Image()) : QPixmap();
     update();
   }
 
@@ -27,16 +27,16 @@ class CanvasWidget final : public QWidget {
 
 }  // namespace
 
-Canvas::Canvas() : RectControl(new CanvasWidget) { _Widget()->setFocusPolicy(Qt::NoFocus); }
+Canvas::Canvas() : RectControl(new CanvasWidget) { Widget()->setFocusPolicy(Qt::NoFocus); }
 
 void Canvas::SetBackdrop(PicturePtr picture) {
   backdrop_ = std::move(picture);
-  static_cast<CanvasWidget*>(_Widget())->SetPicture(backdrop_);
+  static_cast<CanvasWidget*>(Widget())->SetPicture(backdrop_);
 }
 
 void Canvas::_SetProperties(const Properties& p) {
   RectControl::_SetProperties(p);
-  _Widget()->setFocusPolicy(p.AcceptFocus ? Qt::StrongFocus : Qt::NoFocus);
+  Widget()->setFocusPolicy(p.AcceptFocus ? Qt::StrongFocus : Qt::NoFocus);
 }
 
 }  // namespace fw

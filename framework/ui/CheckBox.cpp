@@ -11,8 +11,8 @@ QCheckBox* Box(QWidget* w) { return static_cast<QCheckBox*>(w); }
 
 CheckBox::CheckBox() : RectControl(new QCheckBox) {}
 
-bool CheckBox::Value() const { return Box(_Widget())->isChecked(); }
+bool CheckBox::Value() const { return Box(Widget())->isChecked(); }
 
-void CheckBox::SetValue(bool value) { Box(_Widget())->setChecked(value); }
+void CheckBox::SetValue(bool value) { Box(Widget())->setChecked(value); }
 
 }  // namespace fw

@@ -14,31 +14,31 @@ struct RectControl::WidgetPointer {
 
 RectControl::RectControl(QWidget* widget) : widget_(new WidgetPointer{widget}) { widget->hide(); }
 
-RectControl::~RectControl() { delete _Widget(); }
+RectControl::~RectControl() { delete Widget(); }
 
-QWidget* RectControl::_Widget() const { return widget_->widget; }
+QWidget* RectControl::Widget() const { return widget_->widget; }
 
 void RectControl::Constructor() {
-  QWidget* widget = _Widget();
+  QWidget* widget = Widget();
   if (!widget || !OwnerWindow()) return;
-  widget->setParent(OwnerWindow()->_Content());
+  widget->setParent(OwnerWindow()->Content());
   ApplyGeometry();
   widget->setEnabled(enabled_);
   widget->setVisible(visible_);
 }
 
-void RectControl::_ReleaseFromWindow() {
-  _RemoveAllEventHandlers();
-  _SetOwner(nullptr);
+void RectControl::ReleaseFromWindow() {
+  RemoveAllEventHandlers();
+  SetOwner(nullptr);
   parent_ = nullptr;
-  if (QWidget* widget = _Widget()) {
+  if (QWidget* widget = Widget()) {
     widget->hide();
     widget->setParent(nullptr);
   }
 }
 
 void RectControl::ApplyGeometry() {
-  if (QWidget* widget = _Widget()) widget->setGeometry(left_, top_, width_, height_);
+  if (QWidget* widget = Widget()) widget->setGeometry(left_, top_, width_, height_);
 }
 
 void RectControl::SetLeft(std::int32_t v) {
@@ -60,21 +60,21 @@ void RectControl::SetHeight(std::int32_t v) {
 
 void RectControl::SetVisible(bool visible) {
   visible_ = visible;
-  QWidget* widget = _Widget();
+  QWidget* widget = Widget();
   if (widget && widget->parentWidget()) widget->setVisible(visible);
 }
 
 void RectControl::SetEnabled(bool enabled) {
   enabled_ = enabled;
-  if (QWidget* widget = _Widget()) widget->setEnabled(enabled);
+  if (QWidget* widget = Widget()) widget->setEnabled(enabled);
 }
 
 void RectControl::SetFocus() {
-  if (QWidget* widget = _Widget()) widget->setFocus(Qt::OtherFocusReason);
+  if (QWidget* widget = Widget()) widget->setFocus(Qt::OtherFocusReason);
 }
 
 void RectControl::ApplyFont(const RectProperties& p) {
-  QWidget* widget = _Widget();
+  QWidget* widget = Widget();
   if (!widget) return;
   QFont font = widget->font();
   if (p.TextFont != "System" && !p.TextFont.empty())
@@ -97,7 +97,7 @@ void RectControl::_SetProperties(const RectProperties& p) {
   tabIndex_ = p.TabIndex;
   parent_ = p.InitialParent;
   SetIndex(p.Index);
-  if (QWidget* widget = _Widget()) widget->setToolTip(QString::fromStdString(p.HelpTag));
+  if (QWidget* widget = Widget()) widget->setToolTip(QString::fromStdString(p.HelpTag));
   ApplyFont(p);
 }
 

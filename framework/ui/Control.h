@@ -44,7 +44,7 @@ class Control : public EventSource, public virtual IControl {
   void SetIndex(std::int32_t index) { index_ = index; }
 
   fw::Window* OwnerWindow() const { return owner_; }
-  void _SetOwner(fw::Window* owner) { owner_ = owner; }
+  void SetOwner(fw::Window* owner) { owner_ = owner; }
 
  private:
   String name_;
@@ -90,7 +90,7 @@ class RectControl : public Control {
   void Constructor();
   // The window is going away: the control keeps working on its own (hidden,
   // raising no events) for as long as someone still holds it.
-  void _ReleaseFromWindow();
+  void ReleaseFromWindow();
 
   std::int32_t Left() const { return left_; }
   std::int32_t Top() const { return top_; }
@@ -117,7 +117,7 @@ class RectControl : public Control {
 
   // The Qt widget behind the control (for the framework and for tests).
   // Null once Qt has deleted the widget.
-  QWidget* _Widget() const;
+  QWidget* Widget() const;
 
  protected:
   // Takes ownership of widget.

@@ -28,25 +28,25 @@ class CentredMessageBox final : public QMessageBox {
  protected:
   void showEvent(QShowEvent* event) override {
     QMessageBox::showEvent(event);
-    _CentreOverMainWindow(*this);
+    CentreOverMainWindow(*this);
   }
 };
 
 }  // namespace
 
-void _DesktopMsgBox(const String& text) {
+void DesktopMsgBox(const String& text) {
   CentredMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(),
                         QString::fromStdString(text), QMessageBox::Ok,
                         QApplication::activeWindow());
   box.exec();
 }
 
-void _InstallDesktopBackends() {
-  SetMsgBoxHook(_DesktopMsgBox);
+void InstallDesktopBackends() {
+  SetMsgBoxHook(DesktopMsgBox);
   SetClipboardBackend(std::make_shared<DesktopClipboard>());
 }
 
-void _RemoveDesktopBackends() {
+void RemoveDesktopBackends() {
   SetMsgBoxHook(nullptr);
   SetClipboardBackend(nullptr);
 }

@@ -1,6 +1,6 @@
 // The desktop behind the core's hooks: MsgBox shows a modal Qt message box
 // (its text, an OK button; it opens centred over the main window, see
-// _CentreOverMainWindow, and returns when the user closes it) and the
+// CentreOverMainWindow, and returns when the user closes it) and the
 // Clipboard reads and writes the desktop's clipboard. Installed by the
 // framework's initialisation; removing them restores the core's defaults.
 // A MsgBox hook that a test installed later stays in charge until its guard
@@ -12,9 +12,9 @@
 namespace fw {
 
 // The desktop's modal message box, as MsgBox shows it.
-void _DesktopMsgBox(const String& text);
+void DesktopMsgBox(const String& text);
 
-void _InstallDesktopBackends();
-void _RemoveDesktopBackends();
+void InstallDesktopBackends();
+void RemoveDesktopBackends();
 
 }  // namespace fw

@@ -29,22 +29,22 @@ LineEdit* Line(QWidget* w) { return static_cast<LineEdit*>(w); }
 }  // namespace
 
 EditField::EditField() : RectControl(new LineEdit) {
-  LineEdit* line = Line(_Widget());
+  LineEdit* line = Line(Widget());
   line->onKey = [this](const QKeyEvent& e) {
-    return _RaisesKeyDown(e) && _RaiseKeyEvent("KeyDown", _KeyText(e));
+    return RaisesKeyDown(e) && RaiseKeyEvent("KeyDown", KeyTextOf(e));
   };
-  QObject::connect(line, &QLineEdit::textChanged, [this] { _RaiseEvent("TextChange"); });
+  QObject::connect(line, &QLineEdit::textChanged, [this] { RaiseEvent("TextChange"); });
 }
 
-String EditField::Text() const { return Line(_Widget())->text().toStdString(); }
+String EditField::Text() const { return Line(Widget())->text().toStdString(); }
 
 void EditField::SetText(const String& text) {
-  Line(_Widget())->setText(QString::fromStdString(text));
+  Line(Widget())->setText(QString::fromStdString(text));
 }
 
 void EditField::SetMask(const String& mask) {
   mask_ = mask;
-  LineEdit* line = Line(_Widget());
+  LineEdit* line = Line(Widget());
   bool digits =
       !mask.empty() && std::all_of(mask.begin(), mask.end(), [](char c) { return c == '#'; });
   if (digits) {
@@ -59,21 +59,21 @@ void EditField::SetAlignment(std::int32_t alignment) {
   alignment_ = alignment;
   Qt::Alignment h =
       alignment == 3 ? Qt::AlignRight : (alignment == 2 ? Qt::AlignHCenter : Qt::AlignLeft);
-  Line(_Widget())->setAlignment(h | Qt::AlignVCenter);
+  Line(Widget())->setAlignment(h | Qt::AlignVCenter);
 }
 
-bool EditField::ReadOnly() const { return Line(_Widget())->isReadOnly(); }
+bool EditField::ReadOnly() const { return Line(Widget())->isReadOnly(); }
 
-void EditField::SetReadOnly(bool on) { Line(_Widget())->setReadOnly(on); }
+void EditField::SetReadOnly(bool on) { Line(Widget())->setReadOnly(on); }
 
 void EditField::SetLimitText(std::int32_t limit) {
   limit_ = limit;
-  Line(_Widget())->setMaxLength(limit > 0 ? limit : 32767);
+  Line(Widget())->setMaxLength(limit > 0 ? limit : 32767);
 }
 
 void EditField::_SetProperties(const Properties& p) {
   RectControl::_SetProperties(p);
-  LineEdit* line = Line(_Widget());
+  LineEdit* line = Line(Widget());
   line->setFrame(p.Border);
   line->setEchoMode(p.Password ? QLineEdit::Password : QLineEdit::Normal);
   line->setFocusPolicy(p.TabStop ? Qt::StrongFocus : Qt::ClickFocus);

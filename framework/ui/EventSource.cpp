@@ -22,38 +22,38 @@ bool EventSource::HasEventHandler(const String& event) const {
   return plain_.count(event) || keys_.count(event) || mice_.count(event);
 }
 
-void EventSource::_RemoveAllEventHandlers() {
+void EventSource::RemoveAllEventHandlers() {
   plain_.clear();
   keys_.clear();
   mice_.clear();
 }
 
-void EventSource::_RaiseEvent(const String& event) {
+void EventSource::RaiseEvent(const String& event) {
   auto it = plain_.find(event);
   if (it == plain_.end() || !it->second) return;
   EventHandler handler = it->second;  // the handler may replace itself
-  _DispatchSafely(handler);
+  DispatchSafely(handler);
 }
 
-bool EventSource::_RaiseKeyEvent(const String& event, const String& key) {
+bool EventSource::RaiseKeyEvent(const String& event, const String& key) {
   auto it = keys_.find(event);
   if (it == keys_.end() || !it->second) return false;
   KeyEventHandler handler = it->second;
   bool consumed = false;
-  _DispatchSafely([&] { consumed = handler(key); });
+  DispatchSafely([&] { consumed = handler(key); });
   return consumed;
 }
 
-bool EventSource::_RaiseMouseEvent(const String& event, std::int32_t x, std::int32_t y) {
+bool EventSource::RaiseMouseEvent(const String& event, std::int32_t x, std::int32_t y) {
   auto it = mice_.find(event);
   if (it == mice_.end() || !it->second) return false;
   MouseEventHandler handler = it->second;
   bool consumed = false;
-  _DispatchSafely([&] { consumed = handler(x, y); });
+  DispatchSafely([&] { consumed = handler(x, y); });
   return consumed;
 }
 
-bool _DispatchSafely(const std::function<void()>& body) {
+bool DispatchSafely(const std::function<void()>& body) {
   try {
     body();
     return true;

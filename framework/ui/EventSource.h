@@ -34,12 +34,12 @@ class EventSource {
   void _InstallInstanceEventHandler(const String& event, MouseEventHandler handler);
   bool HasEventHandler(const String& event) const;
   // Drops every handler (a control whose window is gone raises nothing).
-  void _RemoveAllEventHandlers();
+  void RemoveAllEventHandlers();
 
   // Raise the named event (framework use, and tests that stand in for it).
-  void _RaiseEvent(const String& event);
-  bool _RaiseKeyEvent(const String& event, const String& key);
-  bool _RaiseMouseEvent(const String& event, std::int32_t x, std::int32_t y);
+  void RaiseEvent(const String& event);
+  bool RaiseKeyEvent(const String& event, const String& key);
+  bool RaiseMouseEvent(const String& event, std::int32_t x, std::int32_t y);
 
  private:
   std::map<String, EventHandler> plain_;
@@ -49,6 +49,6 @@ class EventSource {
 
 // Runs body; an exception it throws is shown with MsgBox and swallowed.
 // Returns false when body threw.
-bool _DispatchSafely(const std::function<void()>& body);
+bool DispatchSafely(const std::function<void()>& body);
 
 }  // namespace fw

@@ -7,11 +7,11 @@ namespace fw {
 GroupBox::GroupBox() : RectControl(new QGroupBox) {}
 
 String GroupBox::Caption() const {
-  return static_cast<QGroupBox*>(_Widget())->title().toStdString();
+  return static_cast<QGroupBox*>(Widget())->title().toStdString();
 }
 
 void GroupBox::SetCaption(const String& caption) {
-  static_cast<QGroupBox*>(_Widget())->setTitle(QString::fromStdString(caption));
+  static_cast<QGroupBox*>(Widget())->setTitle(QString::fromStdString(caption));
 }
 
 void GroupBox::_SetProperties(const Properties& p) {

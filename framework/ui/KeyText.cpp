@@ -12,7 +12,7 @@ bool IsPrintable(const QString& text) {
 
 }  // namespace
 
-String _KeyText(const QKeyEvent& event) {
+String KeyTextOf(const QKeyEvent& event) {
   switch (event.key()) {
     case Qt::Key_Return:
       return String(1, '\r');
@@ -39,7 +39,7 @@ String _KeyText(const QKeyEvent& event) {
   }
 }
 
-bool _IsModifierKey(const QKeyEvent& event) {
+bool IsModifierKey(const QKeyEvent& event) {
   switch (event.key()) {
     case Qt::Key_Shift:
     case Qt::Key_Control:
@@ -59,14 +59,14 @@ bool _IsModifierKey(const QKeyEvent& event) {
   }
 }
 
-bool _IsCtrlCombination(const QKeyEvent& event) {
+bool IsCtrlCombination(const QKeyEvent& event) {
   const Qt::KeyboardModifiers m = event.modifiers();
   if (!(m & Qt::ControlModifier)) return false;
   return !((m & Qt::AltModifier) && IsPrintable(event.text()));
 }
 
-bool _RaisesKeyDown(const QKeyEvent& event) {
-  return !_IsModifierKey(event) && !_IsCtrlCombination(event);
+bool RaisesKeyDown(const QKeyEvent& event) {
+  return !IsModifierKey(event) && !IsCtrlCombination(event);
 }
 
 }  // namespace fw

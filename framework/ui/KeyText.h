@@ -5,7 +5,7 @@
 // printable text it types (UTF-8, possibly empty), never a control
 // character.
 //
-// Which presses raise a key event at all (_RaisesKeyDown): not a modifier
+// Which presses raise a key event at all (RaisesKeyDown): not a modifier
 // key pressed alone (Shift, Ctrl, Alt, AltGr, Meta, Caps Lock ...), and not
 // a Ctrl combination. Ctrl is the menu-shortcut modifier here ("Cmd+" in
 // menu shortcuts), so Ctrl combinations belong to the menus and to a text
@@ -21,12 +21,12 @@ class QKeyEvent;
 
 namespace fw {
 
-String _KeyText(const QKeyEvent& event);
-bool _IsModifierKey(const QKeyEvent& event);
+String KeyTextOf(const QKeyEvent& event);
+bool IsModifierKey(const QKeyEvent& event);
 // A Ctrl combination that is not typing (see above).
-bool _IsCtrlCombination(const QKeyEvent& event);
+bool IsCtrlCombination(const QKeyEvent& event);
 // Whether the press raises a key event: neither a lone modifier nor a Ctrl
 // combination.
-bool _RaisesKeyDown(const QKeyEvent& event);
+bool RaisesKeyDown(const QKeyEvent& event);
 
 }  // namespace fw

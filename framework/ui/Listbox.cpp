@@ -25,21 +25,21 @@ QTableWidget* MakeTable() {
 
 Listbox::Listbox() : RectControl(MakeTable()) {}
 
-std::int32_t Listbox::ListCount() const { return Table(_Widget())->rowCount(); }
+std::int32_t Listbox::ListCount() const { return Table(Widget())->rowCount(); }
 
-std::int32_t Listbox::ColumnCount() const { return Table(_Widget())->columnCount(); }
+std::int32_t Listbox::ColumnCount() const { return Table(Widget())->columnCount(); }
 
 void Listbox::SetColumnCount(std::int32_t columns) {
-  Table(_Widget())->setColumnCount(columns < 1 ? 1 : columns);
+  Table(Widget())->setColumnCount(columns < 1 ? 1 : columns);
 }
 
 String Listbox::Cell(std::int32_t row, std::int32_t column) const {
-  const QTableWidgetItem* item = Table(_Widget())->item(row, column);
+  const QTableWidgetItem* item = Table(Widget())->item(row, column);
   return item == nullptr ? String() : item->text().toStdString();
 }
 
 void Listbox::SetCell(std::int32_t row, std::int32_t column, const String& text) {
-  QTableWidget* table = Table(_Widget());
+  QTableWidget* table = Table(Widget());
   if (row < 0 || row >= table->rowCount() || column < 0 || column >= table->columnCount()) return;
   table->setItem(row, column, new QTableWidgetItem(QString::fromStdString(text)));
 }
@@ -47,19 +47,19 @@ void Listbox::SetCell(std::int32_t row, std::int32_t column, const String& text)
 String Listbox::List(std::int32_t row) const { return Cell(row, 0); }
 
 void Listbox::AddRow(const String& text) {
-  QTableWidget* table = Table(_Widget());
+  QTableWidget* table = Table(Widget());
   const int row = table->rowCount();
   table->insertRow(row);
   SetCell(row, 0, text);
 }
 
 std::int32_t Listbox::ListIndex() const {
-  const QModelIndexList rows = Table(_Widget())->selectionModel()->selectedRows();
+  const QModelIndexList rows = Table(Widget())->selectionModel()->selectedRows();
   return rows.isEmpty() ? -1 : rows.first().row();
 }
 
 void Listbox::SetListIndex(std::int32_t row) {
-  QTableWidget* table = Table(_Widget());
+  QTableWidget* table = Table(Widget());
   if (row == -1) {
     table->clearSelection();
     return;

@@ -76,11 +76,11 @@ void AddItems(QMenu& menu, const MenuItem& parent);
 QAction* MakeAction(QObject* owner, const std::shared_ptr<MenuItem>& item) {
   auto* action = new QAction(QString::fromStdString(item->Text()), owner);
   action->setMenuRole(QAction::NoRole);
-  String shortcut = _QtShortcutText(item->KeyboardShortcut());
+  String shortcut = QtShortcutText(item->KeyboardShortcut());
   if (!shortcut.empty()) action->setShortcut(QKeySequence(QString::fromStdString(shortcut)));
   std::weak_ptr<MenuItem> weak = item;
   QObject::connect(action, &QAction::triggered, [weak] {
-    if (auto it = weak.lock()) _ChooseMenuItem(*it);
+    if (auto it = weak.lock()) ChooseMenuItem(*it);
   });
   return action;
 }
@@ -88,7 +88,7 @@ QAction* MakeAction(QObject* owner, const std::shared_ptr<MenuItem>& item) {
 void RefreshEnabled(QMenu& menu) {
   for (QAction* action : menu.actions()) {
     auto item = action->data().value<std::shared_ptr<MenuItem>>();
-    if (item && !item->IsSeparator()) action->setEnabled(_MenuItemEnabledNow(*item));
+    if (item && !item->IsSeparator()) action->setEnabled(MenuItemEnabledNow(*item));
   }
 }
 
@@ -173,20 +173,20 @@ std::shared_ptr<MenuItem> MenuItem::_Lookup(const String& name) const {
   return nullptr;
 }
 
-bool _MenuItemEnabledNow(const MenuItem& item) {
+bool MenuItemEnabledNow(const MenuItem& item) {
   if (!item.AutoEnable()) return item.Enabled();
   if (item.Count() > 0) return true;
   if (dynamic_cast<const QuitMenuItem*>(&item)) return true;
-  if (auto app = _GetAppObject(); app && app->_HasMenuHandler(item.Name())) return true;
+  if (auto app = _GetAppObject(); app && app->HasMenuHandler(item.Name())) return true;
   if (const EditCommand* command = EditCommandOf(item.Name()))
     return CanRun(*command, FocusedField());
   return false;
 }
 
-bool _ChooseMenuItem(const MenuItem& item) {
+bool ChooseMenuItem(const MenuItem& item) {
   bool handled = false;
-  _DispatchSafely([&] {
-    if (auto app = _GetAppObject(); app && app->_HandleMenu(item.Name())) {
+  DispatchSafely([&] {
+    if (auto app = _GetAppObject(); app && app->HandleMenu(item.Name())) {
       handled = true;
       return;
     }
@@ -200,7 +200,7 @@ bool _ChooseMenuItem(const MenuItem& item) {
   return handled;
 }
 
-String _QtShortcutText(const String& shortcut) {
+String QtShortcutText(const String& shortcut) {
   String out = shortcut;
   const String cmd = "Cmd+";
   for (std::size_t at = out.find(cmd); at != String::npos; at = out.find(cmd, at + 5))
@@ -208,7 +208,7 @@ String _QtShortcutText(const String& shortcut) {
   return out;
 }
 
-void _InstallQtMenuBar(QMainWindow& window, const std::shared_ptr<MenuBar>& bar) {
+void InstallQtMenuBar(QMainWindow& window, const std::shared_ptr<MenuBar>& bar) {
   if (!bar) {
     delete window.menuWidget();
     window.setMenuWidget(nullptr);

@@ -93,13 +93,13 @@ class AppleMenuItem : public MenuItem {};
 class MenuBar : public MenuItem {};
 
 // Carries out a chosen item (see above). True when something handled it.
-bool _ChooseMenuItem(const MenuItem& item);
+bool ChooseMenuItem(const MenuItem& item);
 // Whether the item would be enabled now, by the AutoEnable rule.
-bool _MenuItemEnabledNow(const MenuItem& item);
+bool MenuItemEnabledNow(const MenuItem& item);
 // "Cmd+Q" -> "Ctrl+Q": the shortcut text in Qt's notation.
-String _QtShortcutText(const String& shortcut);
+String QtShortcutText(const String& shortcut);
 
 // Replaces the Qt window's menu bar with one drawn from bar (null: none).
-void _InstallQtMenuBar(QMainWindow& window, const std::shared_ptr<MenuBar>& bar);
+void InstallQtMenuBar(QMainWindow& window, const std::shared_ptr<MenuBar>& bar);
 
 }  // namespace fw

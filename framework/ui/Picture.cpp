@@ -10,7 +10,7 @@ Picture::~Picture() = default;
 
 std::int32_t Picture::Width() const { return image_->width(); }
 std::int32_t Picture::Height() const { return image_->height(); }
-const QImage& Picture::_Image() const { return *image_; }
+const QImage& Picture::Image() const { return *image_; }
 
 PicturePtr OpenAsPicture(const FolderItem& file) {
   if (!file.Exists() || file.IsFolder()) return nullptr;

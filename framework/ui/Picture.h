@@ -26,7 +26,7 @@ class Picture {
 
   std::int32_t Width() const;
   std::int32_t Height() const;
-  const QImage& _Image() const;
+  const QImage& Image() const;
 
  private:
   std::unique_ptr<const QImage> image_;

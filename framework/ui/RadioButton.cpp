@@ -11,10 +11,10 @@ QRadioButton* Radio(QWidget* w) { return static_cast<QRadioButton*>(w); }
 
 RadioButton::RadioButton() : RectControl(new QRadioButton) {}
 
-bool RadioButton::Value() const { return Radio(_Widget())->isChecked(); }
+bool RadioButton::Value() const { return Radio(Widget())->isChecked(); }
 
 void RadioButton::SetValue(bool value) {
-  QRadioButton* radio = Radio(_Widget());
+  QRadioButton* radio = Radio(Widget());
   if (value) {
     radio->setChecked(true);
     return;

@@ -14,7 +14,7 @@ std::optional<String>& Override() {
 
 }  // namespace
 
-std::optional<FolderItem> _ExecutableFile() {
+std::optional<FolderItem> ExecutableFile() {
   if (Override()) return FolderItem(*Override());
   std::error_code ec;
   std::filesystem::path exe = std::filesystem::canonical("/proc/self/exe", ec);
@@ -23,7 +23,7 @@ std::optional<FolderItem> _ExecutableFile() {
 }
 
 std::optional<FolderItem> _GetApplicationBundleResources() {
-  std::optional<FolderItem> exe = _ExecutableFile();
+  std::optional<FolderItem> exe = ExecutableFile();
   if (!exe) return std::nullopt;
   std::optional<FolderItem> folder = exe->Parent();
   if (!folder) return std::nullopt;

@@ -19,11 +19,11 @@ namespace fw {
 std::optional<FolderItem> _GetApplicationBundleResources();
 
 // The running program's executable file, links resolved; empty when unknown.
-std::optional<FolderItem> _ExecutableFile();
+std::optional<FolderItem> ExecutableFile();
 
-// While path is set, _ExecutableFile() answers it instead; nullopt restores
+// While path is set, ExecutableFile() answers it instead; nullopt restores
 // the real one. Returns the value it replaced.
 std::optional<String> SetExecutableFileOverride(std::optional<String> path);
 
-// While alive, _ExecutableFile() answers path instead.
+// While alive, ExecutableFile() answers path instead.
 }  // namespace fw

@@ -59,13 +59,13 @@ std::shared_ptr<QtSocketWatch>& Installed() {
 
 }  // namespace
 
-void _InstallSocketWatch() {
+void InstallSocketWatch() {
   if (Installed() && CurrentSocketWatch() == Installed()) return;
   Installed() = std::make_shared<QtSocketWatch>();
   SetSocketWatch(Installed());
 }
 
-void _RemoveSocketWatch() {
+void RemoveSocketWatch() {
   if (Installed() && CurrentSocketWatch() == Installed()) SetSocketWatch(nullptr);
 }
 

@@ -11,7 +11,7 @@ QLabel* Label(QWidget* w) { return static_cast<QLabel*>(w); }
 }  // namespace
 
 StaticText::StaticText() : RectControl(new QLabel) {
-  Label(_Widget())->setTextFormat(Qt::PlainText);
+  Label(Widget())->setTextFormat(Qt::PlainText);
   Show();
 }
 
@@ -19,7 +19,7 @@ void StaticText::Show() {
   QString text = QString::fromStdString(text_);
   text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QChar('\r'), QChar('\n'));
   if (!multiline_) text.replace(QChar('\n'), QChar(' '));
-  QLabel* label = Label(_Widget());
+  QLabel* label = Label(Widget());
   label->setText(text);
   label->setWordWrap(multiline_);
   Qt::Alignment h = align_ == 2 ? Qt::AlignRight : (align_ == 1 ? Qt::AlignHCenter : Qt::AlignLeft);
@@ -42,9 +42,9 @@ void StaticText::SetMultiline(bool on) {
 }
 
 void StaticText::SetTextColor(Color color) {
-  QPalette palette = _Widget()->palette();
+  QPalette palette = Widget()->palette();
   palette.setColor(QPalette::WindowText, QColor(color.red, color.green, color.blue));
-  _Widget()->setPalette(palette);
+  Widget()->setPalette(palette);
 }
 
 void StaticText::_SetProperties(const Properties& p) {

@@ -117,12 +117,12 @@ void Timer::removeActionNotificationReceiver(ActionNotificationReceiver* receive
 }
 
 void Timer::_CallAction() {
-  _RaiseEvent("Action");
+  RaiseEvent("Action");
   // A receiver may remove itself (or another) while being told.
   std::vector<ActionNotificationReceiver*> receivers = receivers_;
   for (ActionNotificationReceiver* r : receivers)
     if (std::find(receivers_.begin(), receivers_.end(), r) != receivers_.end())
-      _DispatchSafely([r] { r->PerformAction(); });
+      DispatchSafely([r] { r->PerformAction(); });
 }
 
 }  // namespace fw

@@ -27,18 +27,18 @@ class WindowWidget final : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override {
-    if (owner_) owner_->_HandleClose();
+    if (owner_) owner_->HandleClose();
     event->accept();
   }
   void keyPressEvent(QKeyEvent* event) override {
-    if (owner_ && _RaisesKeyDown(*event) && owner_->_HandleKey(_KeyText(*event)))
+    if (owner_ && RaisesKeyDown(*event) && owner_->HandleKey(KeyTextOf(*event)))
       return event->accept();
     QMainWindow::keyPressEvent(event);
   }
   void mousePressEvent(QMouseEvent* event) override {
     if (owner_ && centralWidget()) {
       QPoint p = centralWidget()->mapFrom(this, event->position().toPoint());
-      if (owner_->_HandleMouseDown(p.x(), p.y())) return event->accept();
+      if (owner_->HandleMouseDown(p.x(), p.y())) return event->accept();
     }
     QMainWindow::mousePressEvent(event);
   }
@@ -83,10 +83,9 @@ Window::Window(const String& className) : className_(className) {
 
 Window::~Window() {
   for (const Entry& e : controls_) {
-    if (e.rect) e.rect->_ReleaseFromWindow();
+    if (e.rect) e.rect->ReleaseFromWindow();
     if (e.pane) {
-      if (auto* source = dynamic_cast<EventSource*>(e.pane.get()))
-        source->_RemoveAllEventHandlers();
+      if (auto* source = dynamic_cast<EventSource*>(e.pane.get())) source->RemoveAllEventHandlers();
       e.pane->_SetWindow(nullptr);
     }
   }
@@ -98,12 +97,12 @@ Window::~Window() {
 void Window::Constructor() {
   if (open_ || closed_) return;
   open_ = true;
-  if (auto self = weak_from_this().lock()) _RegisterOpenWindow(self);
-  _RaiseEvent("Layout");
-  _RaiseEvent("CreateControls");
+  if (auto self = weak_from_this().lock()) RegisterOpenWindow(self);
+  RaiseEvent("Layout");
+  RaiseEvent("CreateControls");
   for (const Entry& e : std::vector<Entry>(controls_))
-    if (e.rect && !closed_) e.rect->_RaiseEvent("Open");
-  if (!closed_) _RaiseEvent("Open");
+    if (e.rect && !closed_) e.rect->RaiseEvent("Open");
+  if (!closed_) RaiseEvent("Open");
   ApplyTabOrder();
   if (!closed_ && props_.Visible) {
     PlaceForShowing(false);
@@ -114,7 +113,7 @@ void Window::Constructor() {
 void Window::_AddControl(const String& name, std::shared_ptr<RectControl> control) {
   if (!control) return;
   control->SetName(name);
-  control->_SetOwner(this);
+  control->SetOwner(this);
   controls_.push_back(Entry{name, std::move(control), nullptr});
 }
 
@@ -200,7 +199,7 @@ void Window::ApplyTabOrder() {
   });
   QWidget* previous = nullptr;
   for (RectControl* c : order) {
-    QWidget* w = c->_Widget();
+    QWidget* w = c->Widget();
     if (!w || !(w->focusPolicy() & Qt::TabFocus)) continue;
     if (previous) QWidget::setTabOrder(previous, w);
     previous = w;
@@ -252,36 +251,36 @@ void Window::SetVisible(bool visible) {
 }
 
 void Window::PlaceForShowing(bool modal) {
-  if (!placed_ && (modal || props_.Frame == 1)) _CentreOverMainWindow(*widget_);
+  if (!placed_ && (modal || props_.Frame == 1)) CentreOverMainWindow(*widget_);
   placed_ = true;
 }
 
 void Window::SetMenuBar(std::shared_ptr<fw::MenuBar> bar) {
   menuBar_ = std::move(bar);
-  _InstallQtMenuBar(*widget_, menuBar_);
+  InstallQtMenuBar(*widget_, menuBar_);
   ApplySize();
 }
 
-void Window::Close() { _HandleClose(); }
+void Window::Close() { HandleClose(); }
 
-void Window::_HandleClose() {
+void Window::HandleClose() {
   if (closing_ || closed_) return;
   closing_ = true;
   auto self = weak_from_this().lock();  // stays alive until the close is done
   for (const Entry& e : std::vector<Entry>(controls_))
-    if (e.rect) e.rect->_RaiseEvent("Close");
-  _RaiseEvent("Close");
+    if (e.rect) e.rect->RaiseEvent("Close");
+  RaiseEvent("Close");
   closed_ = true;
   open_ = false;
   widget_->hide();
   if (modalLoop_) modalLoop_->quit();
-  _UnregisterOpenWindow(this);
+  UnregisterOpenWindow(this);
 }
 
-bool Window::_HandleKey(const String& key) { return _RaiseKeyEvent("KeyDown", key); }
+bool Window::HandleKey(const String& key) { return RaiseKeyEvent("KeyDown", key); }
 
-bool Window::_HandleMouseDown(std::int32_t x, std::int32_t y) {
-  return _RaiseMouseEvent("MouseDown", x, y);
+bool Window::HandleMouseDown(std::int32_t x, std::int32_t y) {
+  return RaiseMouseEvent("MouseDown", x, y);
 }
 
 void Window::ShowModal() {
@@ -304,22 +303,22 @@ void Window::ShowModal() {
   modalLoop_ = nullptr;
 }
 
-QMainWindow* Window::_Widget() const { return widget_; }
-QWidget* Window::_Content() const { return content_; }
+QMainWindow* Window::Widget() const { return widget_; }
+QWidget* Window::Content() const { return content_; }
 
 std::shared_ptr<Window> _GetImplicitWindow(const String& className) {
   for (const auto& w : TheRegistry().open)
-    if (w->IsOpen() && TextEquals(w->_ClassName(), className)) return w;
+    if (w->IsOpen() && TextEquals(w->ClassName(), className)) return w;
   return nullptr;
 }
 
-std::vector<std::shared_ptr<Window>> _OpenWindows() { return TheRegistry().open; }
+std::vector<std::shared_ptr<Window>> OpenWindows() { return TheRegistry().open; }
 
-void _CentreOverMainWindow(QWidget& window) {
+void CentreOverMainWindow(QWidget& window) {
   const QWidget* main = nullptr;
   for (const auto& w : TheRegistry().open) {
-    if (w->_Widget() != &window && w->_Widget()->isVisible()) {
-      main = w->_Widget();
+    if (w->Widget() != &window && w->Widget()->isVisible()) {
+      main = w->Widget();
       break;
     }
   }
@@ -340,11 +339,11 @@ ShowModalHook SetShowModalHook(ShowModalHook hook) {
   return previous;
 }
 
-void _RegisterOpenWindow(std::shared_ptr<Window> window) {
+void RegisterOpenWindow(std::shared_ptr<Window> window) {
   TheRegistry().open.push_back(std::move(window));
 }
 
-void _UnregisterOpenWindow(Window* window) {
+void UnregisterOpenWindow(Window* window) {
   auto& r = TheRegistry();
   auto it =
       std::find_if(r.open.begin(), r.open.end(), [&](const auto& w) { return w.get() == window; });
@@ -354,7 +353,7 @@ void _UnregisterOpenWindow(Window* window) {
   ReleaseClosedSoon();
 }
 
-void _ReleaseAllWindows() {
+void ReleaseAllWindows() {
   auto& r = TheRegistry();
   auto open = std::move(r.open);
   auto closed = std::move(r.closed);

@@ -14,7 +14,7 @@
 //
 // Placement: a window with a modal frame (Frame 1), and any window shown
 // with ShowModal, opens centred over the main window (see
-// _CentreOverMainWindow), also without a window manager; a window whose Left
+// CentreOverMainWindow), also without a window manager; a window whose Left
 // or Top the program has set keeps its position, and so does a window that
 // has been shown before.
 //
@@ -73,7 +73,7 @@ class Window : public EventSource, public IWindow, public std::enable_shared_fro
   Window(const Window&) = delete;
   Window& operator=(const Window&) = delete;
 
-  const String& _ClassName() const { return className_; }
+  const String& ClassName() const { return className_; }
 
   // Builds the window (see above).
   void Constructor();
@@ -83,7 +83,7 @@ class Window : public EventSource, public IWindow, public std::enable_shared_fro
   template <class C>
   std::shared_ptr<C> __New() {
     auto control = std::make_shared<C>();
-    control->_SetOwner(this);
+    control->SetOwner(this);
     return control;
   }
   void _AddControl(const String& name, std::shared_ptr<RectControl> control);
@@ -96,7 +96,7 @@ class Window : public EventSource, public IWindow, public std::enable_shared_fro
   RectControl* Control(std::int32_t index) const;
 
   void _SetProperties(const WindowProperties& p);
-  const WindowProperties& _Properties() const { return props_; }
+  const WindowProperties& CurrentProperties() const { return props_; }
 
   String Title() const override;
   void SetTitle(const String& title) override;
@@ -122,13 +122,13 @@ class Window : public EventSource, public IWindow, public std::enable_shared_fro
   bool IsClosed() const { return closed_; }
 
   // The Qt objects behind the window (framework use and tests).
-  QMainWindow* _Widget() const;
-  QWidget* _Content() const;
+  QMainWindow* Widget() const;
+  QWidget* Content() const;
 
   // Called by the Qt window on the user's close request, key and mouse.
-  void _HandleClose();
-  bool _HandleKey(const String& key);
-  bool _HandleMouseDown(std::int32_t x, std::int32_t y);
+  void HandleClose();
+  bool HandleKey(const String& key);
+  bool HandleMouseDown(std::int32_t x, std::int32_t y);
 
  private:
   struct Entry {
@@ -158,13 +158,13 @@ class Window : public EventSource, public IWindow, public std::enable_shared_fro
 // The open window of the given class name, or null.
 std::shared_ptr<Window> _GetImplicitWindow(const String& className);
 // Every open window, oldest first.
-std::vector<std::shared_ptr<Window>> _OpenWindows();
+std::vector<std::shared_ptr<Window>> OpenWindows();
 
 // Moves the top-level Qt window (before it shows) so that it is centred over
 // the main window, the oldest open and visible window other than itself, or
 // over the primary screen when there is none; it is kept within that
 // screen's available area. Modal windows and the message box open so.
-void _CentreOverMainWindow(QWidget& window);
+void CentreOverMainWindow(QWidget& window);
 
 // How ShowModal waits. The default runs the event loop until the window has
 // closed. A hook receives the window and returns when it likes; tests use it
@@ -175,9 +175,9 @@ using ShowModalHook = std::function<void(Window& window)>;
 ShowModalHook SetShowModalHook(ShowModalHook hook);
 
 // Framework bookkeeping: the registry of open windows.
-void _RegisterOpenWindow(std::shared_ptr<Window> window);
-void _UnregisterOpenWindow(Window* window);
+void RegisterOpenWindow(std::shared_ptr<Window> window);
+void UnregisterOpenWindow(Window* window);
 // Drops every window without raising events (shutdown, test isolation).
-void _ReleaseAllWindows();
+void ReleaseAllWindows();
 
 }  // namespace fw

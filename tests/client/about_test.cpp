@@ -29,7 +29,7 @@ class AboutBoxTest : public GuiTest {
 
 TEST_F(AboutBoxTest, LaidOutAsAMovableModalBox) {
   auto box = wAbout::wAbout();
-  EXPECT_EQ(box->_ClassName(), "wAbout.wAbout");
+  EXPECT_EQ(box->ClassName(), "wAbout.wAbout");
   EXPECT_EQ(box->Width(), 423);
   EXPECT_EQ(box->Height(), 73);
   EXPECT_EQ(box->Title(), "About トブリク Client");
@@ -37,17 +37,17 @@ TEST_F(AboutBoxTest, LaidOutAsAMovableModalBox) {
   EXPECT_FALSE(box->Resizeable());
   EXPECT_TRUE(box->Visible());
   EXPECT_EQ(box->MenuBar(), nullptr);
-  EXPECT_EQ(box->_Widget()->windowType(), Qt::Dialog) << "a movable modal window with a title bar";
-  EXPECT_EQ(box->_Widget()->minimumSize(), box->_Widget()->maximumSize());
+  EXPECT_EQ(box->Widget()->windowType(), Qt::Dialog) << "a movable modal window with a title bar";
+  EXPECT_EQ(box->Widget()->minimumSize(), box->Widget()->maximumSize());
 
   ASSERT_EQ(box->ControlCount(), 2);
   EXPECT_EQ(box->Control(0), box->Canvas1.get());
   EXPECT_EQ(box->Control(1), box->StaticText1.get());
   EXPECT_EQ(box->Control("Canvas1"), box->Canvas1.get());
-  EXPECT_EQ(box->Canvas1->_Widget()->geometry(), QRect(20, 14, 48, 48));
+  EXPECT_EQ(box->Canvas1->Widget()->geometry(), QRect(20, 14, 48, 48));
   ASSERT_NE(box->Canvas1->Backdrop(), nullptr);
   EXPECT_EQ(box->Canvas1->Backdrop(), tobrik_icon());
-  EXPECT_EQ(box->StaticText1->_Widget()->geometry(), QRect(78, 14, 329, 48));
+  EXPECT_EQ(box->StaticText1->Widget()->geometry(), QRect(78, 14, 329, 48));
   EXPECT_EQ(box->StaticText1->TextAlign(), 0);
   EXPECT_TRUE(box->StaticText1->Multiline());
   EXPECT_EQ(box->PaneControl("Timer1"), box->Timer1.get());
@@ -110,7 +110,7 @@ TEST_F(AboutBoxTest, AKeyPressClosesAtOnceAndIsNotConsumed) {
 
   auto next = wAbout::wAbout();
   ASSERT_NE(next, box);
-  QTest::keyClick(next->_Widget(), Qt::Key_Space);
+  QTest::keyClick(next->Widget(), Qt::Key_Space);
   EXPECT_FALSE(next->IsOpen());
 }
 
@@ -134,7 +134,7 @@ TEST_F(AboutBoxTest, AModifierAloneOrACtrlCombinationDoesNotCloseIt) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     auto box = wAbout::wAbout();
-    QTest::sendKeyEvent(QTest::Press, box->_Widget(), c.key, QString::fromUtf8(c.qtText),
+    QTest::sendKeyEvent(QTest::Press, box->Widget(), c.key, QString::fromUtf8(c.qtText),
                         c.modifiers);
     EXPECT_EQ(box->IsOpen(), !c.closes);
     box->Close();
@@ -158,14 +158,14 @@ TEST_F(AboutBoxTest, OpensCentredOverTheMainWindowOrTheScreen) {
     QRect over;
   };
   const Case cases[] = {
-      {"over the main window", true, main->_Widget()->frameGeometry()},
+      {"over the main window", true, main->Widget()->frameGeometry()},
       {"over the screen", false, QGuiApplication::primaryScreen()->availableGeometry()},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     main->SetVisible(c.mainShown);
     auto box = wAbout::wAbout();
-    const QRect at = box->_Widget()->frameGeometry();
+    const QRect at = box->Widget()->frameGeometry();
     // Placed before it shows, so a window frame may shift it a little.
     EXPECT_LE((at.center() - c.over.center()).manhattanLength(), 8)
         << at.x() << "," << at.y() << " over " << c.over.x() << "," << c.over.y();
@@ -180,10 +180,10 @@ TEST_F(AboutBoxTest, AMousePressClosesAtOnceAndIsNotConsumed) {
   EXPECT_FALSE(box->IsOpen());
 
   auto next = wAbout::wAbout();
-  QTest::mouseClick(next->_Content(), Qt::LeftButton, {}, QPoint(200, 40));
+  QTest::mouseClick(next->Content(), Qt::LeftButton, {}, QPoint(200, 40));
   EXPECT_FALSE(next->IsOpen());
   auto third = wAbout::wAbout();
-  QTest::mouseClick(third->StaticText1->_Widget(), Qt::LeftButton, {}, QPoint(10, 10));
+  QTest::mouseClick(third->StaticText1->Widget(), Qt::LeftButton, {}, QPoint(10, 10));
   EXPECT_FALSE(third->IsOpen()) << "a click on the text reaches the window";
 }
 
@@ -211,7 +211,7 @@ TEST(AboutBoxRealTimeTest, ShowModalReturnsWhenTheBoxClosesItself) {
   auto elapsed = std::chrono::steady_clock::now() - start;
   EXPECT_FALSE(box->IsOpen());
   EXPECT_GE(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count(), 2500);
-  fw::_RuntimeReset();
+  fw::RuntimeReset();
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ class AnswersTest : public ClientWindowTest {
                                   w->Image7.get()};
     return *buttons[n - 1];
   }
-  QWidget* FreeTextField() { return w->EditField1->_Widget(); }
+  QWidget* FreeTextField() { return w->EditField1->Widget(); }
   // The listener has received exactly expected (waiting for that many bytes).
   void ExpectReceived(const std::string& expected) {
     EXPECT_EQ(listener.ReadAtLeast(expected.size()), expected);
@@ -94,7 +94,7 @@ TEST_F(AnswersTest, FreeTextIsTrimmedAndSentWithItsCodes) {
   ExpectReceived("\x61\x62\x63\x5E\x5E\x5E\x68\x65\x6C\x6C\x6F\x5E\x54\x0C");
   EXPECT_EQ(w->EditField1->Text(), "");
   EXPECT_FALSE(w->FreeTextOK->Visible());
-  EXPECT_EQ(w->_Widget()->focusWidget(), FreeTextField());
+  EXPECT_EQ(w->Widget()->focusWidget(), FreeTextField());
 }
 
 struct KeyCase {
@@ -126,7 +126,7 @@ TEST_F(AnswersTest, ReturnInAnEmptyFieldSendsAnEmptyFreeText) {
   QTest::keyClick(FreeTextField(), Qt::Key_Return);
   ExpectReceived("abc^^^^T\x0C");
   EXPECT_EQ(w->EditField1->Text(), "");
-  EXPECT_EQ(w->_Widget()->focusWidget(), FreeTextField());
+  EXPECT_EQ(w->Widget()->focusWidget(), FreeTextField());
 }
 
 TEST_F(AnswersTest, OtherKeysReachTheFieldAndSendNothing) {
@@ -213,7 +213,7 @@ TEST_F(AnswersTest, ClearButtonEmptiesTheFieldWithoutSending) {
   Click(*w->FreeText);
   EXPECT_EQ(w->EditField1->Text(), "");
   EXPECT_FALSE(w->FreeTextOK->Visible());
-  EXPECT_EQ(w->_Widget()->focusWidget(), FreeTextField());
+  EXPECT_EQ(w->Widget()->focusWidget(), FreeTextField());
   EXPECT_EQ(listener.ReadAvailable(), "");
 }
 
@@ -230,7 +230,7 @@ TEST_F(AnswersTest, ReturnBeforeConnectingDropsTheMessage) {
 }
 
 TEST(Prefs, MessageDelimiterIsByte12AndLoadsNothing) {
-  Prefs::_Reset();
+  Prefs::ResetForTests();
   EXPECT_EQ(Prefs::Message_Delimiter(), std::string(1, '\x0C'));
   EXPECT_FALSE(Prefs::mInitialized);
 }

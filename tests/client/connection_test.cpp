@@ -55,8 +55,8 @@ TEST_F(ConnectionTest, FieldChecksTable) {
     w->cmdConnect_Action();
     ASSERT_EQ(boxes.messages.size(), 1u);
     EXPECT_EQ(boxes.messages[0], c.message);
-    QWidget* focused = w->_Widget()->focusWidget();
-    EXPECT_EQ(focused, w->Control(c.focus)->_Widget());
+    QWidget* focused = w->Widget()->focusWidget();
+    EXPECT_EQ(focused, w->Control(c.focus)->Widget());
     // Nothing was trimmed, nothing connected.
     EXPECT_EQ(w->txtServer->Text(), c.server);
     EXPECT_EQ(w->txtPort->Text(), c.port);
@@ -262,11 +262,11 @@ TEST_F(ConnectionTest, ClosingWhileConnectedSendsLeaveAndQuits) {
   LoopbackListener listener;
   Connect(listener);
   w->Close();
-  EXPECT_TRUE(fw::_IsQuitting());
+  EXPECT_TRUE(fw::IsQuitting());
   EXPECT_EQ(listener.ReadAtLeast(6), "abc^Q\x0C");
   // Releasing the closed window ends the connection in order.
   w.reset();
-  fw::_RuntimeReset();
+  fw::RuntimeReset();
   testsupport::ProcessEvents();
   EXPECT_TRUE(listener.WaitForPeerClose());
   EXPECT_FALSE(listener.PeerReset());
@@ -281,7 +281,7 @@ TEST_F(ConnectionTest, ClosingWhileDisconnectedSendsNothing) {
   ASSERT_TRUE(listener.WaitForPeerClose());
   EXPECT_EQ(listener.Received(), "abc^Q\x0C");
   w->Close();
-  EXPECT_TRUE(fw::_IsQuitting());
+  EXPECT_TRUE(fw::IsQuitting());
   // No new connection and nothing more on the old one.
   EXPECT_FALSE(listener.Accept(std::chrono::milliseconds(100)));
   EXPECT_EQ(listener.Received(), "abc^Q\x0C");
@@ -291,7 +291,7 @@ TEST_F(ConnectionTest, ClosingBeforeAnyConnectionSendsNothing) {
   LoopbackListener listener;
   Fill("127.0.0.1", std::to_string(listener.Port()), "abc");
   w->Close();
-  EXPECT_TRUE(fw::_IsQuitting());
+  EXPECT_TRUE(fw::IsQuitting());
   EXPECT_FALSE(listener.Accept(std::chrono::milliseconds(100)));
 }
 

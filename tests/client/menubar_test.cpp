@@ -114,7 +114,7 @@ TEST_F(MenuBarTest, WindowAccessorsReturnTheVeryItems) {
 
 TEST_F(MenuBarTest, TheWindowDrawsTheBarWithQtShortcuts) {
   auto w = wMain::wMain();
-  QMenuBar* qbar = w->_Widget()->menuBar();
+  QMenuBar* qbar = w->Widget()->menuBar();
   ASSERT_NE(qbar, nullptr);
   auto menus = qbar->actions();
   ASSERT_EQ(menus.size(), 2);
@@ -143,23 +143,23 @@ class EditCommandTest : public GuiTest {
  protected:
   void SetUp() override {
     w_ = wMain::wMain();
-    field_ = static_cast<QLineEdit*>(w_->txtName->_Widget());
-    w_->_Widget()->activateWindow();
-    QApplication::setActiveWindow(w_->_Widget());
+    field_ = static_cast<QLineEdit*>(w_->txtName->Widget());
+    w_->Widget()->activateWindow();
+    QApplication::setActiveWindow(w_->Widget());
     w_->txtName->SetFocus();
     w_->txtName->SetText("hello world");
   }
-  bool Choose(const std::shared_ptr<fw::MenuItem>& item) { return fw::_ChooseMenuItem(*item); }
+  bool Choose(const std::shared_ptr<fw::MenuItem>& item) { return fw::ChooseMenuItem(*item); }
   std::shared_ptr<class wMain::wMain> w_;
   QLineEdit* field_ = nullptr;
 };
 
 TEST_F(EditCommandTest, SelectAllCopyCutPasteDeleteAndUndoActOnTheFocusedField) {
   ASSERT_EQ(QApplication::focusWidget(), field_);
-  EXPECT_FALSE(fw::_MenuItemEnabledNow(*w_->EditCopy())) << "nothing selected";
+  EXPECT_FALSE(fw::MenuItemEnabledNow(*w_->EditCopy())) << "nothing selected";
   EXPECT_TRUE(Choose(w_->EditSelectAll()));
   EXPECT_EQ(field_->selectedText(), "hello world");
-  EXPECT_TRUE(fw::_MenuItemEnabledNow(*w_->EditCopy()));
+  EXPECT_TRUE(fw::MenuItemEnabledNow(*w_->EditCopy()));
   EXPECT_TRUE(Choose(w_->EditCopy()));
   EXPECT_EQ(fw::Clipboard().Text(), "hello world");
 
@@ -177,7 +177,7 @@ TEST_F(EditCommandTest, SelectAllCopyCutPasteDeleteAndUndoActOnTheFocusedField) 
   EXPECT_EQ(w_->txtName->Text(), "world");
   EXPECT_FALSE(Choose(w_->EditClear())) << "nothing selected: nothing to delete";
 
-  EXPECT_TRUE(fw::_MenuItemEnabledNow(*w_->EditUndo()));
+  EXPECT_TRUE(fw::MenuItemEnabledNow(*w_->EditUndo()));
   EXPECT_TRUE(Choose(w_->EditUndo()));
   EXPECT_EQ(w_->txtName->Text(), "worldhello ");
 }
@@ -199,7 +199,7 @@ TEST_F(EditCommandTest, AReadOnlyFieldOffersOnlyCopyAndSelectAll) {
                         {w_->EditSelectAll(), true}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.item->Name());
-    EXPECT_EQ(fw::_MenuItemEnabledNow(*c.item), c.enabled);
+    EXPECT_EQ(fw::MenuItemEnabledNow(*c.item), c.enabled);
     EXPECT_EQ(Choose(c.item), c.enabled);
     EXPECT_EQ(w_->txtName->Text(), "hello world");
   }
@@ -208,27 +208,27 @@ TEST_F(EditCommandTest, AReadOnlyFieldOffersOnlyCopyAndSelectAll) {
 TEST_F(EditCommandTest, CtrlQInAFieldQuitsThroughTheFileMenu) {
   ASSERT_EQ(QApplication::focusWidget(), field_);
   QTest::sendKeyEvent(QTest::Click, field_, Qt::Key_Q, QString(QChar(0x11)), Qt::ControlModifier);
-  EXPECT_TRUE(fw::_IsQuitting());
+  EXPECT_TRUE(fw::IsQuitting());
   EXPECT_FALSE(w_->IsOpen());
   EXPECT_EQ(w_->txtName->Text(), "hello world");
 }
 
 TEST_F(EditCommandTest, AutoEnableFollowsTheFieldAndTheHandlers) {
-  EXPECT_TRUE(fw::_MenuItemEnabledNow(*w_->FileQuit()));
-  EXPECT_TRUE(fw::_MenuItemEnabledNow(*w_->EditMenu()));
-  EXPECT_TRUE(fw::_MenuItemEnabledNow(*w_->EditSelectAll()));
-  EXPECT_FALSE(fw::_MenuItemEnabledNow(*w_->EditCut()));
-  EXPECT_FALSE(fw::_MenuItemEnabledNow(*w_->AboutItem())) << "no handler bound yet";
+  EXPECT_TRUE(fw::MenuItemEnabledNow(*w_->FileQuit()));
+  EXPECT_TRUE(fw::MenuItemEnabledNow(*w_->EditMenu()));
+  EXPECT_TRUE(fw::MenuItemEnabledNow(*w_->EditSelectAll()));
+  EXPECT_FALSE(fw::MenuItemEnabledNow(*w_->EditCut()));
+  EXPECT_FALSE(fw::MenuItemEnabledNow(*w_->AboutItem())) << "no handler bound yet";
   auto app = std::make_shared<fw::Application>();
   fw::_RuntimeRegisterAppObject(app);
   app->_AddMenuHandler("AboutItem", [] { return true; });
-  EXPECT_TRUE(fw::_MenuItemEnabledNow(*w_->AboutItem()));
+  EXPECT_TRUE(fw::MenuItemEnabledNow(*w_->AboutItem()));
   fw::Clipboard().SetText("x");
-  EXPECT_TRUE(fw::_MenuItemEnabledNow(*w_->EditPaste()));
+  EXPECT_TRUE(fw::MenuItemEnabledNow(*w_->EditPaste()));
   fw::Clipboard().SetText("");
-  EXPECT_FALSE(fw::_MenuItemEnabledNow(*w_->EditPaste()));
+  EXPECT_FALSE(fw::MenuItemEnabledNow(*w_->EditPaste()));
   w_->txtName->SetText("");
-  EXPECT_FALSE(fw::_MenuItemEnabledNow(*w_->EditSelectAll()));
+  EXPECT_FALSE(fw::MenuItemEnabledNow(*w_->EditSelectAll()));
 }
 
 }  // namespace

@@ -38,15 +38,15 @@ class SettingsTest : public ClientWindowTest {
   // Closes the window and quits, as the participant does.
   void Quit() {
     w->Close();
-    ASSERT_TRUE(fw::_IsQuitting());
+    ASSERT_TRUE(fw::IsQuitting());
   }
 
   // The next start of the program: settings and windows forgotten, the same
   // settings folder.
   void Restart() {
     w.reset();
-    fw::_RuntimeReset();
-    Prefs::_Reset();
+    fw::RuntimeReset();
+    Prefs::ResetForTests();
     fw::_RuntimeRegisterAppObject(std::make_shared<class App>());
     w = wMain::wMain();
   }
@@ -68,7 +68,7 @@ TEST_F(SettingsTest, FirstRunWithoutFolderOrFile) {
   EXPECT_EQ(w->txtServer->Text(), "");
   EXPECT_EQ(w->txtPort->Text(), "3128");
   EXPECT_EQ(w->txtName->Text(), "");
-  EXPECT_EQ(w->_Widget()->focusWidget(), w->txtName->_Widget());
+  EXPECT_EQ(w->Widget()->focusWidget(), w->txtName->Widget());
   Fill("192.0.2.7", "4000", "abc");
   Quit();
   const std::string text = FileText();
@@ -197,7 +197,7 @@ TEST_F(NotAPlistTest, DefaultsAreShownAndTheFileKeepsItsText) {
 
 TEST_F(SettingsTest, AccessorBeforeInitLoadsAndInitChangesNothingLater) {
   Restart();
-  Prefs::_Reset();
+  Prefs::ResetForTests();
   EXPECT_FALSE(Prefs::mInitialized);
   EXPECT_EQ(Prefs::ServerPort(), 3128);
   EXPECT_TRUE(Prefs::mInitialized);

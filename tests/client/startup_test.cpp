@@ -31,15 +31,15 @@ TEST_F(StartupTest, StartupMakesAppMenuBarAndMainWindow) {
   EXPECT_EQ(app, fw::_GetAppObject());
   ASSERT_NE(app->MenuBar(), nullptr);
   EXPECT_EQ(app->MenuBar(), MenuBar1::MenuBar1());
-  EXPECT_TRUE(app->_HasMenuHandler("AboutItem"));
+  EXPECT_TRUE(app->HasMenuHandler("AboutItem"));
 
   auto window =
       std::dynamic_pointer_cast<class wMain::wMain>(fw::_GetImplicitWindow("wMain.wMain"));
   ASSERT_NE(window, nullptr);
   EXPECT_TRUE(window->IsOpen());
-  EXPECT_TRUE(window->_Widget()->isVisible());
+  EXPECT_TRUE(window->Widget()->isVisible());
   EXPECT_EQ(window->MenuBar(), app->MenuBar()) << "one bar for the application and the window";
-  EXPECT_EQ(fw::_OpenWindows().size(), 1u);
+  EXPECT_EQ(fw::OpenWindows().size(), 1u);
 }
 
 TEST_F(StartupTest, TheAboutItemShowsTheBoxModallyAndIsHandledEveryTime) {
@@ -48,16 +48,16 @@ TEST_F(StartupTest, TheAboutItemShowsTheBoxModallyAndIsHandledEveryTime) {
   fw::ScopedHook<fw::SetShowModalHook> modal([&](fw::Window& box) {
     shown.push_back(box.shared_from_this());
     EXPECT_TRUE(box.IsOpen());
-    box._HandleKey("q");  // a key press closes it at once
+    box.HandleKey("q");  // a key press closes it at once
   });
   auto item = wMain::wMain()->AboutItem();
   ASSERT_NE(item, nullptr);
-  EXPECT_TRUE(fw::_ChooseMenuItem(*item));
-  EXPECT_TRUE(fw::_ChooseMenuItem(*item));
+  EXPECT_TRUE(fw::ChooseMenuItem(*item));
+  EXPECT_TRUE(fw::ChooseMenuItem(*item));
   ASSERT_EQ(shown.size(), 2u);
   EXPECT_NE(shown[0], shown[1]) << "a new box each time";
   for (const auto& box : shown) {
-    EXPECT_EQ(box->_ClassName(), "wAbout.wAbout");
+    EXPECT_EQ(box->ClassName(), "wAbout.wAbout");
     EXPECT_FALSE(box->IsOpen());
   }
   EXPECT_TRUE(App()->_AboutItem_Action());
@@ -66,11 +66,11 @@ TEST_F(StartupTest, TheAboutItemShowsTheBoxModallyAndIsHandledEveryTime) {
 TEST_F(StartupTest, ClosingTheMainWindowEndsTheRunWithCode0) {
   _Startup();
   auto window = wMain::wMain();
-  QTimer::singleShot(0, window->_Widget(), [w = window.get()] { w->_Widget()->close(); });
+  QTimer::singleShot(0, window->Widget(), [w = window.get()] { w->Widget()->close(); });
   EXPECT_EQ(fw::_RuntimeRun(), 0);
   EXPECT_FALSE(window->IsOpen());
-  EXPECT_TRUE(fw::_IsQuitting());
-  EXPECT_TRUE(fw::_OpenWindows().empty());
+  EXPECT_TRUE(fw::IsQuitting());
+  EXPECT_TRUE(fw::OpenWindows().empty());
 }
 
 TEST_F(StartupTest, QuitFromTheFileMenuClosesTheMainWindowAndEndsTheRun) {
@@ -78,10 +78,10 @@ TEST_F(StartupTest, QuitFromTheFileMenuClosesTheMainWindowAndEndsTheRun) {
   auto window = wMain::wMain();
   auto quit = window->FileQuit();
   ASSERT_NE(quit, nullptr);
-  QTimer::singleShot(0, [quit] { fw::_ChooseMenuItem(*quit); });
+  QTimer::singleShot(0, [quit] { fw::ChooseMenuItem(*quit); });
   EXPECT_EQ(fw::_RuntimeRun(), 0);
   EXPECT_FALSE(window->IsOpen());
-  EXPECT_TRUE(fw::_OpenWindows().empty());
+  EXPECT_TRUE(fw::OpenWindows().empty());
 }
 
 }  // namespace

@@ -86,12 +86,12 @@ TEST_F(MainWindowTest, WindowPropertiesAsLaidOut) {
   EXPECT_TRUE(w->Visible());
   EXPECT_EQ(w->Title().rfind("トブリク - Client ", 0), 0u) << w->Title();
   EXPECT_GT(w->Title().size(), std::string("トブリク - Client ").size()) << "credit line missing";
-  EXPECT_EQ(w->_Content()->size(), QSize(550, 261));
+  EXPECT_EQ(w->Content()->size(), QSize(550, 261));
   // Not resizeable by the user: the Qt window is fixed and has no maximise button.
-  EXPECT_EQ(w->_Widget()->minimumSize(), w->_Widget()->maximumSize());
-  EXPECT_FALSE(w->_Widget()->windowFlags() & Qt::WindowMaximizeButtonHint);
-  EXPECT_TRUE(w->_Widget()->windowFlags() & Qt::WindowMinimizeButtonHint);
-  EXPECT_TRUE(w->_Widget()->windowFlags() & Qt::WindowCloseButtonHint);
+  EXPECT_EQ(w->Widget()->minimumSize(), w->Widget()->maximumSize());
+  EXPECT_FALSE(w->Widget()->windowFlags() & Qt::WindowMaximizeButtonHint);
+  EXPECT_TRUE(w->Widget()->windowFlags() & Qt::WindowMinimizeButtonHint);
+  EXPECT_TRUE(w->Widget()->windowFlags() & Qt::WindowCloseButtonHint);
   EXPECT_EQ(w->MenuBar(), MenuBar1::MenuBar1());
 }
 
@@ -110,13 +110,13 @@ TEST_F(MainWindowTest, ControlsInOrderWithTheirLayout) {
     EXPECT_EQ(control->Top(), c.top);
     EXPECT_EQ(control->Width(), c.width);
     EXPECT_EQ(control->Height(), c.height);
-    EXPECT_EQ(control->_Widget()->geometry(), QRect(c.left, c.top, c.width, c.height));
-    EXPECT_EQ(control->_Widget()->parentWidget(), w->_Content());
+    EXPECT_EQ(control->Widget()->geometry(), QRect(c.left, c.top, c.width, c.height));
+    EXPECT_EQ(control->Widget()->parentWidget(), w->Content());
     EXPECT_EQ(control->Parent() ? control->Parent()->Name() : std::string(), c.container);
     EXPECT_EQ(control->Enabled(), c.enabled);
     EXPECT_EQ(control->Visible(), c.visible);
-    EXPECT_EQ(control->_Widget()->isVisible(), c.visible);
-    EXPECT_EQ(control->_Widget()->isEnabled(), c.enabled);
+    EXPECT_EQ(control->Widget()->isVisible(), c.visible);
+    EXPECT_EQ(control->Widget()->isEnabled(), c.enabled);
     EXPECT_EQ(control->TabIndex(), c.tab);
     switch (c.kind) {
       case Kind::GroupBox: {
@@ -194,7 +194,7 @@ TEST_F(MainWindowTest, PortFieldIsMaskedAndRightAligned) {
   auto w = Build();
   EXPECT_EQ(w->txtPort->Mask(), "#####");
   EXPECT_EQ(w->txtPort->Alignment(), 3);
-  auto* line = static_cast<QLineEdit*>(w->txtPort->_Widget());
+  auto* line = static_cast<QLineEdit*>(w->txtPort->Widget());
   EXPECT_TRUE(line->alignment() & Qt::AlignRight);
   for (auto* other : {w->txtServer.get(), w->txtName.get(), w->EditField1.get()}) {
     EXPECT_EQ(other->Mask(), "");
@@ -210,16 +210,16 @@ TEST_F(MainWindowTest, HandlesShareOnePicture) {
 
 TEST_F(MainWindowTest, NameFieldHasTheFocus) {
   auto w = Build();
-  EXPECT_EQ(w->_Widget()->focusWidget(), w->txtName->_Widget());
+  EXPECT_EQ(w->Widget()->focusWidget(), w->txtName->Widget());
 }
 
 TEST_F(MainWindowTest, TabOrderFollowsContainersAndIndexes) {
   auto w = Build();
   // Focusable controls in tab order: the server group's fields, then the
   // free-text row (the picture buttons other than FreeTextOK take no focus).
-  std::vector<QWidget*> expected = {w->txtServer->_Widget(), w->txtPort->_Widget(),
-                                    w->txtName->_Widget(), w->FreeTextOK->_Widget(),
-                                    w->EditField1->_Widget()};
+  std::vector<QWidget*> expected = {w->txtServer->Widget(), w->txtPort->Widget(),
+                                    w->txtName->Widget(), w->FreeTextOK->Widget(),
+                                    w->EditField1->Widget()};
   auto nextFocusable = [](QWidget* from) {
     QWidget* next = from->nextInFocusChain();
     while (next != from && !(next->focusPolicy() & Qt::TabFocus)) next = next->nextInFocusChain();

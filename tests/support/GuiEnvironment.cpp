@@ -15,17 +15,17 @@ class GuiEnvironment final : public ::testing::Environment {
   void SetUp() override {
     // Headless unless the caller chose a platform, also when run by hand.
     setenv("QT_QPA_PLATFORM", "offscreen", /*overwrite=*/0);
-    fw::_InitializeFramework();
+    fw::InitializeFramework();
     fw::SetMsgBoxHook(
         [](const fw::String& text) { ADD_FAILURE() << "unexpected message box: " << text; });
     fw::SetShowModalHook([](fw::Window& window) {
-      ADD_FAILURE() << "unexpected ShowModal of " << window._ClassName();
+      ADD_FAILURE() << "unexpected ShowModal of " << window.ClassName();
       window.Close();
     });
   }
   void TearDown() override {
     fw::SetShowModalHook(nullptr);
-    fw::_RuntimeShutdown();
+    fw::RuntimeShutdown();
   }
 };
 
@@ -34,7 +34,7 @@ class GuiEnvironment final : public ::testing::Environment {
 
 }  // namespace
 
-void GuiTest::TearDown() { fw::_RuntimeReset(); }
+void GuiTest::TearDown() { fw::RuntimeReset(); }
 
 void ProcessEvents() {
   QCoreApplication::processEvents();

@@ -59,7 +59,7 @@ class ApplicationTest : public GuiTest {
 
 TEST_F(ApplicationTest, ClosingAWindowThatQuitsEndsTheRun) {
   auto w = OpenWindow(0);
-  QTimer::singleShot(0, [raw = w.get()] { raw->_Widget()->close(); });
+  QTimer::singleShot(0, [raw = w.get()] { raw->Widget()->close(); });
   EXPECT_EQ(fw::_RuntimeRun(), 0);
   EXPECT_EQ(gLog,
             (std::vector<std::string>{"app.Open", "field.Close", "window.Close", "app.Close"}));
@@ -72,7 +72,7 @@ TEST_F(ApplicationTest, QuitClosesTheWindowsThenRaisesCloseOnce) {
   EXPECT_EQ(gLog,
             (std::vector<std::string>{"app.Open", "field.Close", "window.Close", "app.Close"}));
   EXPECT_FALSE(w->IsOpen());
-  EXPECT_TRUE(fw::_IsQuitting());
+  EXPECT_TRUE(fw::IsQuitting());
 }
 
 TEST_F(ApplicationTest, QuitsExitCodeIsTheRunsResult) {
@@ -86,7 +86,7 @@ TEST_F(ApplicationTest, QuitsExitCodeIsTheRunsResult) {
 TEST_F(ApplicationTest, ClosingTheLastWindowAloneDoesNotQuit) {
   auto w = OpenWindow(-1);
   w->Close();
-  EXPECT_FALSE(fw::_IsQuitting());
+  EXPECT_FALSE(fw::IsQuitting());
   QTimer::singleShot(0, [] { fw::Quit(0); });
   EXPECT_EQ(fw::_RuntimeRun(), 0);
   EXPECT_EQ(gLog,
@@ -110,10 +110,10 @@ TEST_F(ApplicationTest, MenuHandlersRunByNameAndDecideWhetherHandled) {
   mine.SetName("Mine");
   declines.SetName("Declines");
   other.SetName("mine");
-  EXPECT_TRUE(fw::_ChooseMenuItem(mine));
+  EXPECT_TRUE(fw::ChooseMenuItem(mine));
   EXPECT_EQ(calls, 1);
-  EXPECT_FALSE(fw::_ChooseMenuItem(declines));
-  EXPECT_FALSE(fw::_ChooseMenuItem(other)) << "names compare exactly";
+  EXPECT_FALSE(fw::ChooseMenuItem(declines));
+  EXPECT_FALSE(fw::ChooseMenuItem(other)) << "names compare exactly";
   EXPECT_EQ(calls, 1);
 }
 

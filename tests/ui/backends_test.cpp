@@ -45,9 +45,9 @@ TEST_F(DesktopMessageBoxTest, OpensCentredOverTheMainWindow) {
       box->done(0);
     }
   });
-  fw::_DesktopMsgBox("A message");
+  fw::DesktopMsgBox("A message");
   ASSERT_FALSE(shownAt.isNull()) << "no message box was shown";
-  const QRect over = main->_Widget()->frameGeometry();
+  const QRect over = main->Widget()->frameGeometry();
   EXPECT_LE((shownAt.center() - over.center()).manhattanLength(), 2)
       << shownAt.x() << "," << shownAt.y() << " " << shownAt.width() << "x" << shownAt.height();
   EXPECT_TRUE(over.contains(shownAt));

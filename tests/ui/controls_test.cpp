@@ -81,12 +81,12 @@ TEST_F(ControlsTest, KeyDownGetsTheKeyAsText) {
                                        }));
   for (const Case& c : cases) {
     keys.clear();
-    QTest::keyClick(field_->_Widget(), c.key, c.modifiers);
+    QTest::keyClick(field_->Widget(), c.key, c.modifiers);
     ASSERT_EQ(keys.size(), 1u) << "key " << c.key;
     EXPECT_EQ(keys[0], c.text) << "key " << c.key;
   }
   keys.clear();
-  QTest::keyClick(field_->_Widget(), 'A', Qt::ShiftModifier);
+  QTest::keyClick(field_->Widget(), 'A', Qt::ShiftModifier);
   EXPECT_EQ(keys, std::vector<fw::String>{"A"}) << "Shift alone raises nothing";
   EXPECT_EQ(field_->Text(), "") << "consumed keys never reach the field";
 }
@@ -129,7 +129,7 @@ TEST_F(ControlsTest, CtrlCombinationsRaiseNoKeyDownButAltTypingDoes) {
     SCOPED_TRACE(c.name);
     fieldKeys.clear();
     windowKeys.clear();
-    QTest::sendKeyEvent(QTest::Click, field_->_Widget(), c.key, QString::fromUtf8(c.qtText),
+    QTest::sendKeyEvent(QTest::Click, field_->Widget(), c.key, QString::fromUtf8(c.qtText),
                         c.modifiers);
     if (c.keyDown) {
       EXPECT_EQ(fieldKeys, std::vector<fw::String>{c.keyDown});
@@ -145,7 +145,7 @@ TEST_F(ControlsTest, UnconsumedKeysReachTheFieldAndRaiseTextChange) {
   field_->_InstallInstanceEventHandler(
       "KeyDown", fw::KeyEventHandler([](const fw::String& k) { return k == "x"; }));
   field_->_InstallInstanceEventHandler("TextChange", fw::EventHandler([&] { ++changes; }));
-  QTest::keyClicks(field_->_Widget(), "axb");
+  QTest::keyClicks(field_->Widget(), "axb");
   EXPECT_EQ(field_->Text(), "ab");
   EXPECT_EQ(changes, 2);
   field_->SetText("テスト");
@@ -158,7 +158,7 @@ TEST_F(ControlsTest, ADisabledFieldLooksDisabled) {
   p.Width = 100;
   p.Height = 24;
   field_->_SetProperties(p);
-  const QPalette& palette = field_->_Widget()->palette();
+  const QPalette& palette = field_->Widget()->palette();
   EXPECT_EQ(palette.color(QPalette::Active, QPalette::Text), QColor(0, 0, 0));
   EXPECT_EQ(palette.color(QPalette::Active, QPalette::Base), QColor(255, 255, 255));
   EXPECT_NE(palette.color(QPalette::Disabled, QPalette::Text), QColor(0, 0, 0));
@@ -166,13 +166,13 @@ TEST_F(ControlsTest, ADisabledFieldLooksDisabled) {
 
 TEST_F(ControlsTest, ADigitMaskAdmitsUpToOneDigitPerHash) {
   field_->SetMask("#####");
-  QTest::keyClicks(field_->_Widget(), "12a3-45678");
+  QTest::keyClicks(field_->Widget(), "12a3-45678");
   EXPECT_EQ(field_->Text(), "12345");
   field_->SetText("x9");  // the program is not filtered
   EXPECT_EQ(field_->Text(), "x9");
   field_->SetMask("");
   field_->SetText("");
-  QTest::keyClicks(field_->_Widget(), "a1");
+  QTest::keyClicks(field_->Widget(), "a1");
   EXPECT_EQ(field_->Text(), "a1");
 }
 
@@ -187,21 +187,21 @@ TEST_F(ControlsTest, APictureButtonShowsItsIconAndRaisesAction) {
   button->SetIcon(picture);
   EXPECT_EQ(button->Icon(), picture);
   EXPECT_NE(button->Icon(), std::make_shared<fw::Picture>(image)) << "identity, not equal pixels";
-  QTest::mouseClick(button->_Widget(), Qt::LeftButton);
+  QTest::mouseClick(button->Widget(), Qt::LeftButton);
   EXPECT_EQ(actions, 1);
   button->SetEnabled(false);
-  QTest::mouseClick(button->_Widget(), Qt::LeftButton);
+  QTest::mouseClick(button->Widget(), Qt::LeftButton);
   EXPECT_EQ(actions, 1) << "a disabled button raises nothing";
   EXPECT_FALSE(button->Enabled());
   button->SetIcon(nullptr);
   EXPECT_EQ(button->Icon(), nullptr);
-  QImage drawn = button->_Widget()->grab().toImage();
+  QImage drawn = button->Widget()->grab().toImage();
   EXPECT_FALSE(drawn.isNull());
 }
 
 TEST_F(ControlsTest, LabelsBreakLinesOnlyWhenMultiline) {
   auto label = host_->Add<fw::StaticText>("label", 10, 120, 200, 48);
-  auto* q = static_cast<QLabel*>(label->_Widget());
+  auto* q = static_cast<QLabel*>(label->Widget());
   label->SetCaption("one\rtwo\r\nthree");
   EXPECT_EQ(label->Caption(), "one\rtwo\r\nthree");
   EXPECT_EQ(q->text(), "one two three");
@@ -218,15 +218,15 @@ TEST_F(ControlsTest, StatesHoldBeforeAndAfterShowing) {
   box->SetVisible(false);
   box->SetEnabled(false);
   EXPECT_FALSE(box->Visible());
-  EXPECT_FALSE(box->_Widget()->isVisible());
+  EXPECT_FALSE(box->Widget()->isVisible());
   box->SetVisible(true);
-  EXPECT_TRUE(box->_Widget()->isVisible());
-  EXPECT_FALSE(box->_Widget()->isEnabled());
+  EXPECT_TRUE(box->Widget()->isVisible());
+  EXPECT_FALSE(box->Widget()->isEnabled());
   box->SetCaption("サーバ");
   EXPECT_EQ(box->Caption(), "サーバ");
   auto canvas = host_->Add<fw::Canvas>("canvas", 0, 0, 10, 10);
   EXPECT_EQ(canvas->Backdrop(), nullptr);
-  EXPECT_EQ(canvas->_Widget()->focusPolicy(), Qt::NoFocus);
+  EXPECT_EQ(canvas->Widget()->focusPolicy(), Qt::NoFocus);
   // The store's control binding sees fields and labels through the core interfaces.
   fw::IEditField& asField = *field_;
   asField.SetText("via interface");

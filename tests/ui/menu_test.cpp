@@ -84,7 +84,7 @@ TEST(MenuItemTest, ShortcutsInQtNotation) {
   };
   const Case cases[] = {
       {"Cmd+Q", "Ctrl+Q"}, {"Cmd+Shift+Z", "Ctrl+Shift+Z"}, {"", ""}, {"F5", "F5"}};
-  for (const Case& c : cases) EXPECT_EQ(fw::_QtShortcutText(c.given), c.qt) << c.given;
+  for (const Case& c : cases) EXPECT_EQ(fw::QtShortcutText(c.given), c.qt) << c.given;
 }
 
 TEST(MenuItemTest, TheQtBarFollowsTheItems) {
@@ -97,7 +97,7 @@ TEST(MenuItemTest, TheQtBarFollowsTheItems) {
   menu->Append(Item("Sep", "-"));
   menu->Append(Item("B", "B && C"));
   QMainWindow window;
-  fw::_InstallQtMenuBar(window, bar);
+  fw::InstallQtMenuBar(window, bar);
   auto menus = window.menuBar()->actions();
   ASSERT_EQ(menus.size(), 1);
   EXPECT_EQ(menus[0]->text(), "&Menu");

@@ -36,7 +36,7 @@ TEST(ResourcesFolderTest, IsResourcesBesideTheExecutablesFolder) {
 
 TEST(ResourcesFolderTest, FollowsTheLinkToTheRealExecutable) {
   // This test program's own file: <build>/tests/<name>, links resolved.
-  auto exe = fw::_ExecutableFile();
+  auto exe = fw::ExecutableFile();
   ASSERT_TRUE(exe.has_value());
   EXPECT_EQ(exe->AbsolutePath(), fs::canonical("/proc/self/exe").string());
   EXPECT_EQ(fw::_GetApplicationBundleResources()->AbsolutePath(),

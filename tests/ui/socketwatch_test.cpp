@@ -32,8 +32,8 @@ class SocketWatchTest : public ::testing::Test {
     delete app_;
     app_ = nullptr;
   }
-  void SetUp() override { fw::_InstallSocketWatch(); }
-  void TearDown() override { fw::_RemoveSocketWatch(); }
+  void SetUp() override { fw::InstallSocketWatch(); }
+  void TearDown() override { fw::RemoveSocketWatch(); }
 
   // Connects socket to listener, polling by hand, and accepts there.
   static bool Establish(fw::TCPSocket& socket, LoopbackListener& listener) {
@@ -113,7 +113,7 @@ TEST_F(SocketWatchTest, HandlerThatDestroysAnotherWatchedSocketIsSafe) {
 }
 
 TEST_F(SocketWatchTest, WithoutTheWatchAnIdleSocketNoticesNothing) {
-  fw::_RemoveSocketWatch();
+  fw::RemoveSocketWatch();
   LoopbackListener listener;
   fw::TCPSocket socket;
   int errors = 0;

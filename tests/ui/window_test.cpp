@@ -96,7 +96,7 @@ TEST_F(WindowTest, ConstructorRaisesLayoutControlsOpenThenShows) {
   EXPECT_EQ(w->log,
             (std::vector<std::string>{"Layout", "CreateControls", "a.Open", "b.Open", "Open"}));
   EXPECT_TRUE(w->IsOpen());
-  EXPECT_TRUE(w->_Widget()->isVisible());
+  EXPECT_TRUE(w->Widget()->isVisible());
   EXPECT_EQ(fw::_GetImplicitWindow("Recorder"), w);
   EXPECT_EQ(fw::_GetImplicitWindow("recorder"), nullptr) << "class names compare exactly";
   EXPECT_EQ(w->Control("a"), w->a.get());
@@ -111,7 +111,7 @@ TEST_F(WindowTest, CloseRaisesTheControlsCloseThenTheWindowsOnce) {
   };
   const Case cases[] = {
       {"Close()", [](Recorder& w) { w.Close(); }},
-      {"the close button", [](Recorder& w) { w._Widget()->close(); }},
+      {"the close button", [](Recorder& w) { w.Widget()->close(); }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.how);
@@ -120,7 +120,7 @@ TEST_F(WindowTest, CloseRaisesTheControlsCloseThenTheWindowsOnce) {
     c.close(*w);
     EXPECT_EQ(w->log, (std::vector<std::string>{"a.Close", "b.Close", "Close"}));
     EXPECT_FALSE(w->IsOpen());
-    EXPECT_FALSE(w->_Widget()->isVisible());
+    EXPECT_FALSE(w->Widget()->isVisible());
     EXPECT_EQ(fw::_GetImplicitWindow("Recorder"), nullptr);
     w->log.clear();
     w->Close();
@@ -131,10 +131,10 @@ TEST_F(WindowTest, CloseRaisesTheControlsCloseThenTheWindowsOnce) {
 TEST_F(WindowTest, ShowModalReturnsWhenTheWindowHasClosed) {
   fw::ScopedHook<fw::SetShowModalHook> realModal(nullptr);
   auto w = Open();
-  QTimer::singleShot(20, w->_Widget(), [raw = w.get()] { raw->Close(); });
+  QTimer::singleShot(20, w->Widget(), [raw = w.get()] { raw->Close(); });
   w->ShowModal();
   EXPECT_FALSE(w->IsOpen());
-  EXPECT_EQ(w->_Widget()->windowModality(), Qt::ApplicationModal);
+  EXPECT_EQ(w->Widget()->windowModality(), Qt::ApplicationModal);
   w->ShowModal();  // a closed window: returns at once
 }
 
@@ -142,7 +142,7 @@ TEST_F(WindowTest, ShowModalGoesThroughTheHook) {
   int calls = 0;
   fw::ScopedHook<fw::SetShowModalHook> modal([&](fw::Window& shown) {
     ++calls;
-    EXPECT_EQ(shown._ClassName(), "Recorder");
+    EXPECT_EQ(shown.ClassName(), "Recorder");
   });
   auto w = Open();
   w->ShowModal();
@@ -178,7 +178,7 @@ TEST_F(WindowTest, AModalWindowOpensCentredOverTheMainWindow) {
   auto main = Open();  // 200 x 100
   main->SetLeft(400);
   main->SetTop(300);
-  const QPoint centred = main->_Widget()->frameGeometry().center();
+  const QPoint centred = main->Widget()->frameGeometry().center();
   struct Case {
     const char* name;
     std::int32_t frame;
@@ -195,7 +195,7 @@ TEST_F(WindowTest, AModalWindowOpensCentredOverTheMainWindow) {
     auto w = std::make_shared<Placed>(c.frame, c.visible, c.ownPosition);
     w->Constructor();
     if (c.showModal) w->ShowModal();
-    const QRect at = w->_Widget()->frameGeometry();
+    const QRect at = w->Widget()->frameGeometry();
     if (c.centres) {
       // Placed before it shows, so a window frame may shift it a little.
       EXPECT_LE((at.center() - centred).manhattanLength(), 8) << at.x() << "," << at.y();
@@ -208,21 +208,21 @@ TEST_F(WindowTest, AModalWindowOpensCentredOverTheMainWindow) {
 
 TEST_F(WindowTest, KeyDownGetsTheKeyTextAndMouseDownTheContentPosition) {
   auto w = Open();
-  QTest::keyClick(w->_Widget(), Qt::Key_Q);
-  QTest::keyClick(w->_Widget(), Qt::Key_Return);
+  QTest::keyClick(w->Widget(), Qt::Key_Q);
+  QTest::keyClick(w->Widget(), Qt::Key_Return);
   EXPECT_EQ(w->keys, (std::vector<fw::String>{"q", "\r"}));
-  QTest::mouseClick(w->_Content(), Qt::LeftButton, {}, QPoint(150, 70));
+  QTest::mouseClick(w->Content(), Qt::LeftButton, {}, QPoint(150, 70));
   ASSERT_EQ(w->clicks.size(), 1u);
   EXPECT_EQ(w->clicks[0], std::make_pair(150, 70));
 }
 
 TEST_F(WindowTest, TheProgramSetsTheSizeOfAFixedWindow) {
   auto w = Open();
-  EXPECT_EQ(w->_Widget()->minimumSize(), w->_Widget()->maximumSize());
+  EXPECT_EQ(w->Widget()->minimumSize(), w->Widget()->maximumSize());
   w->SetHeight(80);
   EXPECT_EQ(w->Height(), 80);
-  EXPECT_EQ(w->_Content()->size(), QSize(200, 80));
-  EXPECT_EQ(w->_Widget()->minimumSize(), w->_Widget()->maximumSize());
+  EXPECT_EQ(w->Content()->size(), QSize(200, 80));
+  EXPECT_EQ(w->Widget()->minimumSize(), w->Widget()->maximumSize());
   w->SetWidth(10);  // below the minimum of 64
   EXPECT_EQ(w->Width(), 64);
   w->SetLeft(33);
@@ -236,7 +236,7 @@ TEST_F(WindowTest, TheProgramSetsTheSizeOfAFixedWindow) {
 TEST_F(WindowTest, ResizeableWindowsCanBeResizedByTheUser) {
   auto w = std::make_shared<Recorder>(true);
   w->Constructor();
-  EXPECT_NE(w->_Widget()->minimumSize(), w->_Widget()->maximumSize());
+  EXPECT_NE(w->Widget()->minimumSize(), w->Widget()->maximumSize());
 }
 
 TEST_F(WindowTest, AnExceptionInAHandlerIsShownAndTheProgramGoesOn) {
@@ -252,7 +252,7 @@ TEST_F(WindowTest, AnExceptionInAHandlerIsShownAndTheProgramGoesOn) {
   EXPECT_EQ(after, 1);
   w->_InstallInstanceEventHandler("KeyDown",
                                   fw::KeyEventHandler([](const fw::String&) -> bool { throw 7; }));
-  EXPECT_FALSE(w->_HandleKey("k"));
+  EXPECT_FALSE(w->HandleKey("k"));
   EXPECT_EQ(boxes.messages.back(), "An exception was not handled.");
 }
 
@@ -262,14 +262,14 @@ TEST_F(WindowTest, AControlOutlivingItsWindowStaysUsableAndRaisesNothing) {
     auto w = Open();
     field = w->a;
     w->Close();
-    fw::_ReleaseAllWindows();
+    fw::ReleaseAllWindows();
     testsupport::ProcessEvents();
   }
   EXPECT_EQ(field->OwnerWindow(), nullptr);
   field->SetText("still here");  // its TextChange handler is gone with the window
   EXPECT_EQ(field->Text(), "still here");
   EXPECT_FALSE(field->HasEventHandler("Close"));
-  EXPECT_FALSE(field->_Widget()->isVisible());
+  EXPECT_FALSE(field->Widget()->isVisible());
 }
 
 }  // namespace

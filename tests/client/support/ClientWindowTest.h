@@ -40,14 +40,14 @@ class ClientWindowTest : public testsupport::GuiTest {
  protected:
   void SetUp() override {
     setenv("XDG_CONFIG_HOME", config_.Path().c_str(), 1);
-    Prefs::_Reset();
+    Prefs::ResetForTests();
     BeforeWindow();
     w = wMain::wMain();
   }
   void TearDown() override {
     w.reset();
     testsupport::GuiTest::TearDown();
-    Prefs::_Reset();
+    Prefs::ResetForTests();
   }
   // Runs before the window is built (settings files, hooks).
   virtual void BeforeWindow() {}
@@ -64,7 +64,7 @@ class ClientWindowTest : public testsupport::GuiTest {
   // A mouse click on the control, as the participant makes it (a disabled
   // or hidden control takes none).
   static void Click(fw::RectControl& control) {
-    QTest::mouseClick(control._Widget(), Qt::LeftButton);
+    QTest::mouseClick(control.Widget(), Qt::LeftButton);
   }
 
   // Connects to listener with the given name, accepts there and checks the
