@@ -18,7 +18,7 @@ run_build() {  # folder, extra cmake arguments...
   local dir=$1; shift
   cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOBRIK_WERROR=ON "$@"
   cmake --build "$dir" -j "$jobs"
-  (cd "$dir" && ctest --output-on-failure -j "$jobs" --timeout 300)
+  (cd "$dir" && ctest --output-on-failure -j "$jobs" --timeout 300) | tee "$dir/ctest.log"
 }
 
 echo "=== format ==="
@@ -33,3 +33,10 @@ if [ -x scripts/fuzz.sh ]; then
   echo "=== fuzzing ==="
   bash scripts/fuzz.sh
 fi
+
+# ctest's summaries again, so that the run ends with them.
+echo "=== summary ==="
+for dir in build build-asan; do
+  echo "$dir:"
+  grep -E '^[0-9]+% tests passed' "$dir/ctest.log"
+done
