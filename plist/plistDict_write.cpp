@@ -26,18 +26,17 @@ class plistXmlWriter {
   template <class Out>
   static void Walk(const plistDict& node, std::int32_t indent, Out& out) {
     std::vector<Frame> stack;
-    stack.push_back(MakeFrame(node, indent > 0 ? static_cast<size_t>(indent) : 0));
-    fw::String tabs(stack.back().indent, '\t');
+    stack.push_back(MakeFrame(node));
+    fw::String tabs(indent > 0 ? static_cast<size_t>(indent) : 0, '\t');
     out.Begin();
     while (!stack.empty()) {
       if (Step(stack, tabs, out)) continue;
       stack.pop_back();
       out.End();
       if (stack.empty()) break;
-      const Frame& f = stack.back();
-      tabs.resize(f.indent);
+      tabs.pop_back();  // each nested level added one tab
       fw::String& line = out.Buffer();
-      line.assign(tabs).append("</").append(f.type).append(">");
+      line.assign(tabs).append("</").append(stack.back().type).append(">");
       out.Line(line);
     }
   }
@@ -80,17 +79,15 @@ class plistXmlWriter {
  private:
   struct Frame {
     const plistDict* node;
-    size_t indent;
     std::int32_t next = 0;                // next key position
     fw::String type;                      // type of the entry in progress
     std::vector<std::int32_t> positions;  // its children still to write
     size_t nextPosition = 0;
   };
 
-  static Frame MakeFrame(const plistDict& node, size_t indent) {
+  static Frame MakeFrame(const plistDict& node) {
     Frame f;
     f.node = &node;
-    f.indent = indent;
     return f;
   }
 
@@ -107,7 +104,7 @@ class plistXmlWriter {
         return true;
       }
       out.Line(tabs + "<" + f.type + ">");
-      stack.push_back(MakeFrame(child, f.indent + 1));  // invalidates f
+      stack.push_back(MakeFrame(child));  // invalidates f
       tabs.push_back('\t');
       out.Begin();
       return true;
