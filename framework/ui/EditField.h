@@ -11,10 +11,19 @@
 // other Ctrl combination does what the field's editing does with it, or
 // nothing.
 //
+// One line: the field never holds a control character, whichever way text
+// comes in (typing, an input method, pasting with the keys, the Edit menu,
+// the field's context menu or the middle button, dropping, SetText). A line
+// break (LF, CR, CR LF as one, VT, form feed, U+0085, U+2028, U+2029) and a
+// tab become one blank each; every other control character (C0, DEL, C1)
+// is dropped. Every other character is kept as it is.
+//
 // Mask: "" admits any text; a mask made of "#" admits only digits, at most
-// one per "#" (what the user can type; SetText is not filtered). Alignment:
-// 0 or 1 left, 2 centre, 3 right. TextColor and BackColor colour an enabled
-// field; a disabled field looks disabled.
+// one per "#" (what the user can type; SetText is not checked against the
+// mask). LimitText: the most characters the field takes; 0 (or less) sets
+// no limit of its own (Qt's largest, 2^31 - 1). Alignment: 0 or 1 left, 2
+// centre, 3 right. TextColor and BackColor colour an enabled field; a
+// disabled field looks disabled.
 #pragma once
 
 #include <cstdint>
@@ -23,6 +32,8 @@
 #include "framework/core/Controls.h"
 #include "framework/core/String.h"
 #include "framework/ui/Control.h"
+
+class QLineEdit;
 
 namespace fw {
 
@@ -58,5 +69,10 @@ class EditField : public RectControl, public IEditField {
   std::int32_t alignment_ = 0;
   std::int32_t limit_ = 0;
 };
+
+// Pastes the clipboard's text into field as one line (see above), replacing
+// its selection; nothing happens in a read-only field. The paste is one
+// undo step of its own.
+void PasteAsOneLine(QLineEdit& field);
 
 }  // namespace fw

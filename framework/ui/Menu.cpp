@@ -10,8 +10,10 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 
 #include "framework/ui/Application.h"
+#include "framework/ui/EditField.h"
 #include "framework/ui/EventSource.h"
 
 Q_DECLARE_METATYPE(std::shared_ptr<fw::MenuItem>)
@@ -37,7 +39,7 @@ const EditCommand kEditCommands[] = {
     {"EditUndo", true, CanUndo, [](QLineEdit& f) { f.undo(); }},
     {"EditCut", true, HasSelection, [](QLineEdit& f) { f.cut(); }},
     {"EditCopy", false, HasSelection, [](QLineEdit& f) { f.copy(); }},
-    {"EditPaste", true, ClipboardHasText, [](QLineEdit& f) { f.paste(); }},
+    {"EditPaste", true, ClipboardHasText, [](QLineEdit& f) { PasteAsOneLine(f); }},
     {"EditClear", true, HasSelection, [](QLineEdit& f) { f.del(); }},
     {"EditSelectAll", false, HasText, [](QLineEdit& f) { f.selectAll(); }},
 };
@@ -49,12 +51,39 @@ const EditCommand* EditCommandOf(const String& name) {
   return nullptr;
 }
 
+// The text field that last had the keyboard focus.
+QPointer<QLineEdit>& LastFocusedField() {
+  static QPointer<QLineEdit> field;
+  return field;
+}
+
+// Follows the focus of the running application (once per application).
+void WatchFieldFocus() {
+  static QPointer<QApplication> watched;
+  auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+  if (!app || watched == app) return;
+  watched = app;
+  QObject::connect(app, &QApplication::focusChanged, app, [](QWidget*, QWidget* now) {
+    if (auto* field = qobject_cast<QLineEdit*>(now)) LastFocusedField() = field;
+  });
+}
+
 // The focused text field of the active window (or of the one window that
 // has a focused field when none is active, as under the offscreen platform).
+// While a menu bar has the keyboard (opened with Alt or an Alt+letter), the
+// field is the one that had the focus before it, in the bar's window.
+QLineEdit* FieldOfFocus(QWidget* focus) {
+  if (auto* f = qobject_cast<QLineEdit*>(focus)) return f;
+  if (qobject_cast<QMenuBar*>(focus)) {
+    QLineEdit* f = LastFocusedField();
+    if (f && f->window() == focus->window()) return f;
+  }
+  return nullptr;
+}
+
 QLineEdit* FocusedField() {
-  if (auto* f = qobject_cast<QLineEdit*>(QApplication::focusWidget())) return f;
-  if (QWidget* active = QApplication::activeWindow())
-    return qobject_cast<QLineEdit*>(active->focusWidget());
+  if (QLineEdit* f = FieldOfFocus(QApplication::focusWidget())) return f;
+  if (QWidget* active = QApplication::activeWindow()) return FieldOfFocus(active->focusWidget());
   return nullptr;
 }
 
@@ -214,6 +243,7 @@ void InstallQtMenuBar(QMainWindow& window, const std::shared_ptr<MenuBar>& bar) 
     window.setMenuWidget(nullptr);
     return;
   }
+  WatchFieldFocus();
   auto* qbar = new QMenuBar(&window);
   for (std::int32_t i = 0; i < bar->Count(); ++i) {
     std::shared_ptr<MenuItem> item = bar->Item(i);

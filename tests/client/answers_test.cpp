@@ -1,6 +1,6 @@
 // The answers and the free-text row: the exact bytes at a listener on
-// 127.0.0.1 for every code, Shift_JIS names, and the free-text field's
-// keys, OK button and clear button.
+// 127.0.0.1 for every code, Shift_JIS names, the free-text field's keys, OK
+// button and clear button, and pasted text: one line, and never cut short.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -191,6 +191,41 @@ TEST_F(AnswersTest, CopyAndPasteRoundTripThroughTheClipboardOnce) {
   EXPECT_EQ(w->EditField1->Text(), "draftdraft");
   QTest::keyClick(FreeTextField(), Qt::Key_Enter, Qt::KeypadModifier);
   ExpectReceived("abc^^^draftdraft^T\x0C");
+}
+
+// A pasted free text carried byte 12 to the wire: the server read a "yes"
+// and a "leave" of another participant inside one message.
+TEST_F(AnswersTest, APastedFreeTextGoesOutAsOneMessage) {
+  Connect(listener);
+  QApplication::clipboard()->setText("hi\fbob^Y\fbob^Q\fz");
+  CtrlClick(FreeTextField(), Qt::Key_V);
+  QTest::keyClick(FreeTextField(), Qt::Key_Return);
+  ExpectReceived("abc^^^hi bob^Y bob^Q z^T\x0C");
+}
+
+// A pasted name spoke for another participant in every message, and the
+// window title showed its line breaks.
+TEST_F(AnswersTest, APastedNameHoldsNoDelimiterInMessagesOrTitle) {
+  Fill("127.0.0.1", std::to_string(listener.Port()), "");
+  QApplication::clipboard()->setText("mallory^Q\fbob\n");
+  CtrlClick(w->txtName->Widget(), Qt::Key_V);
+  Click(*w->cmdConnect);
+  ASSERT_TRUE(listener.Accept());
+  Click(*w->Image2);
+  ExpectReceived("mallory^Q bob^J\x0Cmallory^Q bob^Y\x0C");
+  EXPECT_EQ(w->Title(), std::string(kTitlePrefix) + "mallory^Q bob");
+}
+
+// A paste was cut at 32,767 characters without a word.
+TEST_F(AnswersTest, ALongPasteIsSentWhole) {
+  std::string text;
+  for (int i = 0; text.size() < 100000; ++i) text += std::to_string(i) + ",";
+  text.resize(100000);
+  Connect(listener);
+  QApplication::clipboard()->setText(QString::fromStdString(text));
+  CtrlClick(FreeTextField(), Qt::Key_V);
+  QTest::keyClick(FreeTextField(), Qt::Key_Return);
+  ExpectReceived("abc^^^" + text + "^T\x0C");
 }
 
 TEST_F(AnswersTest, OkButtonShowsOnlyWhileTheTextHoldsMoreThanBlanks) {

@@ -1,15 +1,20 @@
 // The menu bar: one instance, its twelve items in order with their names,
 // classes, texts and shortcuts, the window's accessors, the Qt menus drawn
-// from it, and the editing commands carried out on the focused field.
+// from it, and the editing commands carried out on the focused field, also
+// when the menu is opened from the keyboard or with the mouse.
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
+
+#include <functional>
+#include <string>
 
 #include "client/MenuBar1.h"
 #include "client/wMain.h"
@@ -229,6 +234,110 @@ TEST_F(EditCommandTest, AutoEnableFollowsTheFieldAndTheHandlers) {
   EXPECT_FALSE(fw::MenuItemEnabledNow(*w_->EditPaste()));
   w_->txtName->SetText("");
   EXPECT_FALSE(fw::MenuItemEnabledNow(*w_->EditSelectAll()));
+}
+
+// The Edit menu opened from the keyboard took the focus from the field,
+// and with it the selection: Copy copied nothing, Cut and Delete did
+// nothing, Paste inserted instead of replacing.
+class EditMenuTest : public GuiTest {
+ public:  // the ways of choosing below drive it
+  void SetUp() override {
+    w_ = wMain::wMain();
+    QApplication::setActiveWindow(w_->Widget());
+    field_ = static_cast<QLineEdit*>(w_->EditField1->Widget());
+    bar_ = w_->Widget()->menuBar();
+    edit_ = bar_->actions().at(1);
+  }
+  // "hello world" typed into the free-text field, "hello" selected.
+  void TypeAndSelect() {
+    w_->EditField1->SetText("");
+    w_->EditField1->SetFocus();
+    QTest::keyClicks(field_, "hello world");
+    field_->setSelection(0, 5);
+    QApplication::clipboard()->setText("old");
+  }
+  // Keys go to the window, as the display sends them.
+  void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(w_->Widget()->windowHandle(), key, modifiers);
+  }
+  QAction* Item(const char* text) {
+    for (QAction* a : edit_->menu()->actions())
+      if (a->text() == text) return a;
+    return nullptr;
+  }
+  std::shared_ptr<class wMain::wMain> w_;
+  QLineEdit* field_ = nullptr;
+  QMenuBar* bar_ = nullptr;
+  QAction* edit_ = nullptr;
+};
+
+TEST_F(EditMenuTest, CommandsActOnTheSelectionFromTheKeyboardAndTheMouse) {
+  struct Way {
+    const char* name;
+    std::function<void(EditMenuTest&, Qt::Key, const char*)> choose;
+  };
+  const Way ways[] = {
+      {"Alt+E, then the letter",
+       [](EditMenuTest& t, Qt::Key letter, const char*) {
+         t.Key(Qt::Key_E, Qt::AltModifier);
+         ASSERT_EQ(QApplication::activePopupWidget(), t.edit_->menu()) << "the Edit menu is open";
+         t.Key(letter);
+       }},
+      {"Alt alone, E, then the letter",
+       [](EditMenuTest& t, Qt::Key letter, const char*) {
+         t.Key(Qt::Key_Alt);
+         t.Key(Qt::Key_E);
+         ASSERT_EQ(QApplication::activePopupWidget(), t.edit_->menu()) << "the Edit menu is open";
+         t.Key(letter);
+       }},
+      {"the mouse",
+       [](EditMenuTest& t, Qt::Key, const char* text) {
+         QTest::mouseClick(t.bar_, Qt::LeftButton, {}, t.bar_->actionGeometry(t.edit_).center());
+         QMenu* menu = t.edit_->menu();
+         ASSERT_EQ(QApplication::activePopupWidget(), menu) << "the Edit menu is open";
+         QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(t.Item(text)).center());
+       }},
+  };
+  struct Case {
+    Qt::Key letter;
+    const char* item;
+    const char* text;       // the field's text afterwards
+    const char* selected;   // and its selection
+    const char* clipboard;  // the clipboard's text
+  };
+  const Case cases[] = {
+      {Qt::Key_C, "&Copy", "hello world", "hello", "hello"},
+      {Qt::Key_T, "Cu&t", " world", "", "hello"},
+      {Qt::Key_P, "&Paste", "old world", "", "old"},
+      {Qt::Key_D, "&Delete", " world", "", "old"},
+      {Qt::Key_A, "Select &All", "hello world", "hello world", "old"},
+      {Qt::Key_U, "&Undo", "", "", "old"},
+  };
+  for (const Way& way : ways) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(way.name) + ": " + c.item);
+      TypeAndSelect();
+      way.choose(*this, c.letter, c.item);
+      EXPECT_EQ(QApplication::activePopupWidget(), nullptr) << "the menu closed";
+      EXPECT_EQ(field_->text().toStdString(), c.text);
+      EXPECT_EQ(field_->selectedText().toStdString(), c.selected);
+      EXPECT_EQ(QApplication::clipboard()->text().toStdString(), c.clipboard);
+      EXPECT_EQ(QApplication::focusWidget(), field_) << "the field has the keyboard again";
+    }
+  }
+}
+
+// Escape closes the menu and leaves the field as it was, selection included.
+TEST_F(EditMenuTest, EscapeGivesTheFieldBackWithItsSelection) {
+  TypeAndSelect();
+  Key(Qt::Key_E, Qt::AltModifier);
+  ASSERT_EQ(QApplication::activePopupWidget(), edit_->menu());
+  Key(Qt::Key_Escape);
+  Key(Qt::Key_Escape);
+  EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+  EXPECT_EQ(QApplication::focusWidget(), field_);
+  EXPECT_EQ(field_->selectedText(), "hello");
+  EXPECT_EQ(field_->text(), "hello world");
 }
 
 }  // namespace

@@ -1,13 +1,26 @@
 // The controls: key texts and consumption in a field, TextChange, the digit
-// mask, picture buttons and their Action, labels with line breaks, and
-// states set before the window shows.
+// mask, a field's one line of text on every way in and its length limit,
+// picture buttons and their Action, labels with line breaks, and states set
+// before the window shows.
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDropEvent>
 #include <QImage>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QMenu>
+#include <QMimeData>
 #include <QTest>
+
+#include <algorithm>
+#include <functional>
+#include <limits>
 
 #include "framework/ui/BevelButton.h"
 #include "framework/ui/Canvas.h"
@@ -168,12 +181,223 @@ TEST_F(ControlsTest, ADigitMaskAdmitsUpToOneDigitPerHash) {
   field_->SetMask("#####");
   QTest::keyClicks(field_->Widget(), "12a3-45678");
   EXPECT_EQ(field_->Text(), "12345");
-  field_->SetText("x9");  // the program is not filtered
+  field_->SetText("x9");  // the program is not checked against the mask
   EXPECT_EQ(field_->Text(), "x9");
   field_->SetMask("");
   field_->SetText("");
   QTest::keyClicks(field_->Widget(), "a1");
   EXPECT_EQ(field_->Text(), "a1");
+}
+
+// Pasted text carried byte 12, line breaks and other controls into the
+// fields, and so into the messages and the window title: a field holds one
+// line, whichever way the text comes in, and no TextChange sees more.
+class OneLineTest : public ControlsTest {
+ protected:
+  QLineEdit& Line() { return *static_cast<QLineEdit*>(field_->Widget()); }
+  static void SetClipboard(const QString& text) { QApplication::clipboard()->setText(text); }
+};
+
+bool HoldsControl(const QString& text) {
+  return std::any_of(text.begin(), text.end(), [](QChar c) {
+    return c < u'\x20' || (c >= u'\x7f' && c <= u'\x9f') || c == u'\u2028' || c == u'\u2029';
+  });
+}
+
+struct WayIn {
+  const char* name;
+  std::function<void(QLineEdit&, const QString&)> enter;
+};
+
+void ChooseContextMenuPaste(QLineEdit& line) {
+  QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5), line.mapToGlobal(QPoint(5, 5)));
+  QApplication::sendEvent(&line, &click);
+  auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+  ASSERT_NE(menu, nullptr) << "no context menu";
+  QAction* paste = nullptr;
+  for (QAction* action : menu->actions())
+    if (action->text().startsWith("&Paste")) paste = action;
+  ASSERT_NE(paste, nullptr);
+  menu->close();
+  paste->trigger();
+}
+
+const WayIn kWaysIn[] = {
+    {"Ctrl+V",
+     [](QLineEdit& line, const QString& text) {
+       QApplication::clipboard()->setText(text);
+       QTest::keyClick(&line, Qt::Key_V, Qt::ControlModifier);
+     }},
+    {"Shift+Insert",
+     [](QLineEdit& line, const QString& text) {
+       QApplication::clipboard()->setText(text);
+       QTest::keyClick(&line, Qt::Key_Insert, Qt::ShiftModifier);
+     }},
+    {"the context menu's Paste",
+     [](QLineEdit& line, const QString& text) {
+       QApplication::clipboard()->setText(text);
+       ChooseContextMenuPaste(line);
+     }},
+    {"PasteAsOneLine (the Edit menu's Paste)",
+     [](QLineEdit& line, const QString& text) {
+       QApplication::clipboard()->setText(text);
+       fw::PasteAsOneLine(line);
+     }},
+    {"a drop",
+     [](QLineEdit& line, const QString& text) {
+       QMimeData data;
+       data.setText(text);
+       QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+       // Straight to the field's handler: sent through the application, a
+       // drop that no drag started does not arrive.
+       static_cast<QObject&>(line).event(&drop);
+       EXPECT_TRUE(drop.isAccepted());
+     }},
+    {"an input method's commit",
+     [](QLineEdit& line, const QString& text) {
+       QInputMethodEvent commit;
+       commit.setCommitString(text);
+       QApplication::sendEvent(&line, &commit);
+     }},
+    {"a key that types the text",
+     [](QLineEdit& line, const QString& text) {
+       QTest::sendKeyEvent(QTest::Click, &line, Qt::Key_unknown, text, Qt::NoModifier);
+     }},
+    {"the widget's own insert", [](QLineEdit& line, const QString& text) { line.insert(text); }},
+};
+
+TEST_F(OneLineTest, LineBreaksAndTabsBecomeBlanksOtherControlsGoOnEveryWayIn) {
+  struct Case {
+    QString entered;
+    QString held;
+  };
+  const Case cases[] = {
+      {"a\fb", "a b"},
+      {"hi\fbob^Y\fbob^Q\fz", "hi bob^Y bob^Q z"},
+      {"mallory^Q\fbob", "mallory^Q bob"},
+      {"one\ntwo", "one two"},
+      {"one\rtwo", "one two"},
+      {"one\r\ntwo", "one two"},  // CR LF is one line break
+      {"one\n\r\ntwo\r", "one  two "},
+      {"a\tb\vc", "a b c"},
+      {QString::fromUtf8("a\xe2\x80\xa8"
+                         "b\xe2\x80\xa9"
+                         "c\xc2\x85"
+                         "d"),
+       "a b c d"},
+      {QString::fromUtf8("a\x01\x1b[0m\x1f\x7f"
+                         "b"),
+       "a[0mb"},
+      {QString::fromUtf8("nul\0cut", 7), "nulcut"},
+      {QString::fromUtf8("c1\xc2\x80\xc2\x9f!"), "c1!"},
+      {QString::fromUtf8("テスト\t①"), QString::fromUtf8("テスト ①")},
+      {"^^^carets ^T stay", "^^^carets ^T stay"},
+  };
+  std::vector<QString> changes;
+  field_->_InstallInstanceEventHandler("TextChange", fw::EventHandler([&] {
+                                         changes.push_back(QString::fromStdString(field_->Text()));
+                                       }));
+  for (const WayIn& way : kWaysIn) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(way.name) + ": " + c.held.toStdString());
+      field_->SetText("");
+      changes.clear();
+      way.enter(Line(), c.entered);
+      EXPECT_EQ(Line().text(), c.held);
+      EXPECT_EQ(QString::fromStdString(field_->Text()), c.held);
+      for (const QString& seen : changes)
+        EXPECT_FALSE(HoldsControl(seen)) << "TextChange saw " << seen.toStdString();
+    }
+  }
+}
+
+TEST_F(OneLineTest, SetTextKeepsOneLineToo) {
+  field_->SetText("a\fb\r\nc\x01");
+  EXPECT_EQ(field_->Text(), "a b c");
+  field_->SetMask("#####");
+  field_->SetText("31\n28");
+  EXPECT_EQ(field_->Text(), "31 28") << "one line, though not checked against the mask";
+}
+
+// Keys that command the field (Return, Tab, Escape, Ctrl letters) insert
+// nothing; a key whose text is a line break types a blank.
+TEST_F(OneLineTest, TypedControlKeysInsertNoControlCharacter) {
+  struct Case {
+    const char* name;
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    QString text;
+    const char* held;
+  };
+  const Case cases[] = {
+      {"Return", Qt::Key_Return, Qt::NoModifier, "\r", "ab"},
+      {"Enter", Qt::Key_Enter, Qt::KeypadModifier, "\r", "ab"},
+      {"Escape", Qt::Key_Escape, Qt::NoModifier, "\x1b", "ab"},
+      {"Ctrl+J", Qt::Key_J, Qt::ControlModifier, "\n", "ab"},
+      {"Ctrl+L", Qt::Key_L, Qt::ControlModifier, "\f", "ab"},
+      {"Ctrl+I", Qt::Key_I, Qt::ControlModifier, "\t", "ab"},
+      {"Ctrl+@", Qt::Key_At, Qt::ControlModifier, QString(QChar(0)), "ab"},
+      {"a control character without Ctrl", Qt::Key_L, Qt::NoModifier, "\f", "a b"},
+      {"a line-feed key", Qt::Key_unknown, Qt::NoModifier, "\n", "a b"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    field_->SetText("");
+    QTest::keyClick(field_->Widget(), Qt::Key_A);
+    QTest::sendKeyEvent(QTest::Click, field_->Widget(), c.key, c.text, c.modifiers);
+    QTest::keyClick(field_->Widget(), Qt::Key_B);
+    EXPECT_EQ(field_->Text(), c.held);
+  }
+}
+
+TEST_F(OneLineTest, APasteMadeOneLineIsItsOwnUndoStep) {
+  QTest::keyClicks(&Line(), "ab");
+  SetClipboard("c\nd");
+  QTest::keyClick(&Line(), Qt::Key_V, Qt::ControlModifier);
+  QTest::keyClicks(&Line(), "ef");
+  ASSERT_EQ(field_->Text(), "abc def");
+  QTest::keyClick(&Line(), Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(field_->Text(), "abc d");
+  QTest::keyClick(&Line(), Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(field_->Text(), "ab");
+  QTest::keyClick(&Line(), Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(field_->Text(), "");
+}
+
+TEST_F(OneLineTest, APasteReplacesTheSelectionAndAReadOnlyFieldTakesNone) {
+  field_->SetText("hello world");
+  Line().setSelection(0, 5);
+  SetClipboard("bye\tnow");
+  QTest::keyClick(&Line(), Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(field_->Text(), "bye now world");
+  field_->SetReadOnly(true);
+  QTest::keyClick(&Line(), Qt::Key_V, Qt::ControlModifier);
+  fw::PasteAsOneLine(Line());
+  EXPECT_EQ(field_->Text(), "bye now world");
+}
+
+// The fields' LimitText 0 set Qt's default maximum, and a paste was cut at
+// 32,767 characters without a word.
+TEST_F(OneLineTest, LimitTextZeroSetsNoLimit) {
+  const QString big(100000, QChar(u'x'));
+  struct Case {
+    std::int32_t limit;
+    int maxLength;
+    qsizetype held;
+  };
+  const Case cases[] = {{0, std::numeric_limits<int>::max(), big.size()},
+                        {-1, std::numeric_limits<int>::max(), big.size()},
+                        {5, 5, 5}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.limit);
+    field_->SetLimitText(0);
+    field_->SetText("");
+    field_->SetLimitText(c.limit);
+    EXPECT_EQ(Line().maxLength(), c.maxLength);
+    SetClipboard(big);
+    QTest::keyClick(&Line(), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(Line().text().size(), c.held);
+  }
 }
 
 TEST_F(ControlsTest, APictureButtonShowsItsIconAndRaisesAction) {
