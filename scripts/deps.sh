@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libplist-dev
   clang libclang-rt-dev clang-format
-  xvfb xauth xdotool x11-utils libx11-dev
+  xvfb xauth xdotool xclip x11-utils libx11-dev
   fonts-ipafont-gothic
   python3
   locales

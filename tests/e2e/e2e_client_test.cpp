@@ -4,7 +4,9 @@
 // a free text, copies and pastes a draft with Ctrl keys and sends it, and
 // closes the window the way a window manager's close button does. The
 // listener must receive exactly the join, yes, free-text and leave messages,
-// and the settings file must hold the server and port afterwards.
+// and the settings file must hold the server and port afterwards. Text with
+// control characters pasted from the clipboard and the X selection (xclip
+// offers it) arrives as one line inside one message.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -163,71 +165,93 @@ class VirtualDisplay {
 
 class EndToEnd : public ::testing::Test {
  protected:
+  void SetUp() override {
+    xvfb_ = FindProgram("Xvfb");
+    const std::optional<std::string> xdotool = FindProgram("xdotool");
+    if (!xvfb_ || !xdotool)
+      CANNOT_RUN_HERE("Xvfb or xdotool is not installed (scripts/deps.sh installs them)");
+    xdotool_ = *xdotool;
+  }
+
+  // Starts Xvfb and the client on it with a settings folder of its own, and
+  // finds the main window.
+  void StartClient() {
+    display_.emplace(*xvfb_);
+    ASSERT_FALSE(display_->Name().empty()) << "Xvfb did not start";
+    client_.emplace(std::vector<std::string>{testsupport::BinDir() + "/tobrik-client"},
+                    Environment({"DISPLAY=" + display_->Name(), "QT_QPA_PLATFORM=xcb",
+                                 "HOME=" + home_, "XDG_CONFIG_HOME=" + config_}),
+                    home_ + "/client.log");
+    ASSERT_TRUE(client_->Started());
+
+    const std::optional<std::string> found =
+        Xdo({"search", "--sync", "--onlyvisible", "--name", "Client"});
+    ASSERT_TRUE(found) << "the main window did not show; log:\n" << Log();
+    window_ = found->substr(0, found->find('\n'));
+    const std::optional<std::string> geometry = Xdo({"getwindowgeometry", "--shell", window_});
+    ASSERT_TRUE(geometry);
+    const std::size_t h = geometry->find("HEIGHT=");
+    ASSERT_NE(h, std::string::npos);
+    top_ = std::stoi(geometry->substr(h + 7)) - 261;
+    ASSERT_GE(top_, 0);
+    ASSERT_TRUE(Xdo({"windowfocus", "--sync", window_}));
+  }
+
+  // Types the listener's address and port and the name abc, presses
+  // connect and checks the join message.
+  void Connect(LoopbackListener& listener) {
+    Click(114 + 90, 181 + 13);  // txtServer
+    Type("127.0.0.1");
+    Click(355 + 25, 181 + 13);  // txtPort, which shows 3128
+    Key("ctrl+a");
+    Type(std::to_string(listener.Port()));
+    Click(114 + 90, 215 + 13);  // txtName
+    Type("abc");
+    Click(420 + 51, 195 + 15);  // cmdConnect
+    ASSERT_TRUE(listener.Accept(20s)) << Log();
+    const std::string join = "abc^J\x0C";
+    EXPECT_EQ(listener.ReadAtLeast(join.size(), 10s), join);
+  }
+
+  // Closes the window as a window manager's close button does; the client
+  // must quit with status 0.
+  void CloseAndExpectExit() {
+    ASSERT_TRUE(SendCloseRequest(display_->Name(), std::stoul(window_)));
+    const std::optional<int> status = client_->Wait(15s);
+    ASSERT_TRUE(status) << "the client did not quit";
+    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << Log();
+  }
+
   // xdotool with the test's display.
   std::optional<std::string> Xdo(const std::vector<std::string>& args) {
     std::vector<std::string> argv{xdotool_};
     argv.insert(argv.end(), args.begin(), args.end());
-    return RunCommand(argv, Environment({"DISPLAY=" + display_}));
+    return RunCommand(argv, Environment({"DISPLAY=" + display_->Name()}));
   }
-  void Click(int x, int y) {
+  void Click(int x, int y, const char* button = "1") {
     ASSERT_TRUE(Xdo({"mousemove", "--window", window_, std::to_string(x), std::to_string(y + top_),
-                     "click", "1"}));
+                     "click", button}));
   }
   void Type(const std::string& text) { ASSERT_TRUE(Xdo({"type", "--delay", "30", text})); }
   void Key(const std::string& key) { ASSERT_TRUE(Xdo({"key", key})); }
+  std::string Log() const { return ReadFile(home_ + "/client.log"); }
 
   testsupport::TempFolder homeFolder_;
   const std::string home_ = homeFolder_.Path();
+  const std::string config_ = home_ + "/config";
+  std::optional<std::string> xvfb_;
   std::string xdotool_;
-  std::string display_;
+  std::optional<VirtualDisplay> display_;
+  std::optional<Child> client_;
   std::string window_;
   int top_ = 0;  // the menu bar's height: the content area starts below it
 };
 
 TEST_F(EndToEnd, ConnectAnswerSendTextAndCloseAgainstALoopbackListener) {
-  const std::optional<std::string> xvfb = FindProgram("Xvfb");
-  const std::optional<std::string> xdotool = FindProgram("xdotool");
-  if (!xvfb || !xdotool)
-    CANNOT_RUN_HERE("Xvfb or xdotool is not installed (scripts/deps.sh installs them)");
-  xdotool_ = *xdotool;
-
-  VirtualDisplay display(*xvfb);
-  ASSERT_FALSE(display.Name().empty()) << "Xvfb did not start";
-  display_ = display.Name();
-
   LoopbackListener listener;
-  const std::string port = std::to_string(listener.Port());
-  const std::string config = home_ + "/config";
-  Child client({testsupport::BinDir() + "/tobrik-client"},
-               Environment({"DISPLAY=" + display_, "QT_QPA_PLATFORM=xcb", "HOME=" + home_,
-                            "XDG_CONFIG_HOME=" + config}),
-               home_ + "/client.log");
-  ASSERT_TRUE(client.Started());
-
-  const std::optional<std::string> found =
-      Xdo({"search", "--sync", "--onlyvisible", "--name", "Client"});
-  ASSERT_TRUE(found) << "the main window did not show; log:\n" << ReadFile(home_ + "/client.log");
-  window_ = found->substr(0, found->find('\n'));
-  const std::optional<std::string> geometry = Xdo({"getwindowgeometry", "--shell", window_});
-  ASSERT_TRUE(geometry);
-  const std::size_t h = geometry->find("HEIGHT=");
-  ASSERT_NE(h, std::string::npos);
-  top_ = std::stoi(geometry->substr(h + 7)) - 261;
-  ASSERT_GE(top_, 0);
-  ASSERT_TRUE(Xdo({"windowfocus", "--sync", window_}));
-
-  Click(114 + 90, 181 + 13);  // txtServer
-  Type("127.0.0.1");
-  Click(355 + 25, 181 + 13);  // txtPort, which shows 3128
-  Key("ctrl+a");
-  Type(port);
-  Click(114 + 90, 215 + 13);  // txtName
-  Type("abc");
-  Click(420 + 51, 195 + 15);  // cmdConnect
-
-  ASSERT_TRUE(listener.Accept(20s)) << ReadFile(home_ + "/client.log");
+  ASSERT_NO_FATAL_FAILURE(StartClient());
+  ASSERT_NO_FATAL_FAILURE(Connect(listener));
   const std::string join = "abc^J\x0C";
-  EXPECT_EQ(listener.ReadAtLeast(join.size(), 10s), join);
 
   Click(117 + 30, 30 + 30);  // Image2, yes
   const std::string yes = join + "abc^Y\x0C";
@@ -248,21 +272,54 @@ TEST_F(EndToEnd, ConnectAnswerSendTextAndCloseAgainstALoopbackListener) {
   const std::string text = hello + draft + draft;
   EXPECT_EQ(listener.ReadAtLeast(text.size(), 10s), text);
 
-  ASSERT_TRUE(SendCloseRequest(display_, std::stoul(window_)));
+  ASSERT_NO_FATAL_FAILURE(CloseAndExpectExit());
   EXPECT_TRUE(listener.WaitForPeerClose(10s));
   EXPECT_EQ(listener.Received(), text + "abc^Q\x0C");
 
-  const std::optional<int> status = client.Wait(15s);
-  ASSERT_TRUE(status) << "the client did not quit";
-  EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << ReadFile(home_ + "/client.log");
-
-  const std::string settingsPath = config + "/Tobrik Client/Tobrik Client.plist";
+  const std::string settingsPath = config_ + "/Tobrik Client/Tobrik Client.plist";
   ASSERT_TRUE(std::filesystem::exists(settingsPath));
   plist settings{fw::FolderItem(settingsPath)};
   EXPECT_FALSE(settings.error) << settings.errorMessage;
   EXPECT_EQ(settings.root->GetString("Server"), "127.0.0.1");
   EXPECT_EQ(settings.root->GetInteger("Port"), listener.Port());
   EXPECT_EQ(ReadFile(settingsPath).find("abc"), std::string::npos) << "the name was stored";
+}
+
+// A pasted form feed went out as the message delimiter, splitting the free
+// text into messages of their own. Pasted from the desktop's clipboard with
+// Ctrl+V, and from the X selection with the middle button.
+TEST_F(EndToEnd, PastedControlCharactersArriveAsBlanksInsideOneMessage) {
+  const std::optional<std::string> xclip = FindProgram("xclip");
+  if (!xclip) CANNOT_RUN_HERE("xclip is not installed (scripts/deps.sh installs it)");
+  LoopbackListener listener;
+  ASSERT_NO_FATAL_FAILURE(StartClient());
+  ASSERT_NO_FATAL_FAILURE(Connect(listener));
+  // xclip serves the text from the background until the display ends.
+  auto offer = [&](const char* selection, const std::string& text) {
+    const std::string file = home_ + "/offered";
+    testsupport::WriteFile(file, text);
+    ASSERT_TRUE(RunCommand({*xclip, "-selection", selection, "-i", file},
+                           Environment({"DISPLAY=" + display_->Name()})));
+  };
+
+  ASSERT_NO_FATAL_FAILURE(offer("clipboard", "a\fb"));
+  Click(66 + 190, 113 + 13);  // EditField1
+  Key("ctrl+v");
+  Key("Return");
+  std::string expected =
+      "abc^J\x0C"
+      "abc^^^a b^T\x0C";
+  EXPECT_EQ(listener.ReadAtLeast(expected.size(), 10s), expected);
+
+  ASSERT_NO_FATAL_FAILURE(offer("primary", "c\r\nd\te\x01"));
+  Click(66 + 190, 113 + 13, "2");  // the middle button pastes the X selection
+  Key("Return");
+  expected += "abc^^^c d e^T\x0C";
+  EXPECT_EQ(listener.ReadAtLeast(expected.size(), 10s), expected);
+
+  ASSERT_NO_FATAL_FAILURE(CloseAndExpectExit());
+  EXPECT_TRUE(listener.WaitForPeerClose(10s));
+  EXPECT_EQ(listener.Received(), expected + "abc^Q\x0C");
 }
 
 }  // namespace
