@@ -14,7 +14,11 @@
 // False, the framework's own command runs: a QuitMenuItem quits the
 // application (Quit(0)); the items named "EditUndo", "EditCut", "EditCopy",
 // "EditPaste", "EditClear" (delete the selection) and "EditSelectAll" act on
-// the focused text field of the active window.
+// the focused text field of the active window, and on its selection, also
+// when the menu was opened from the keyboard (Alt, or Alt and the menu's
+// letter), which gives the menu bar the keyboard: the command then acts on
+// the field that had it before. Paste pastes one line (PasteAsOneLine,
+// EditField.h).
 //
 // AutoEnable: when a menu opens, each of its AutoEnable items is enabled as
 // fits: the editing commands by the state of the focused text field (Undo
