@@ -4,7 +4,6 @@
 // 127.0.0.1. Once with plain text, once with a line break every 80
 // characters (which the field turns into blanks). Reports medians in ms.
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
 #include <QApplication>
 #include <QClipboard>
@@ -13,14 +12,10 @@
 
 #include <algorithm>
 #include <chrono>
-#include <filesystem>
 #include <string>
 #include <vector>
 
-#include "client/Prefs.h"
-#include "client/wMain.h"
-#include "framework/ui/Application.h"
-#include "tests/support/LoopbackListener.h"
+#include "bench/support/ConnectedMainWindow.h"
 
 namespace {
 
@@ -45,60 +40,40 @@ double Median(std::vector<double> samples) {
 }
 
 void BM_LongPaste(benchmark::State& state) {
-  char tmpl[] = "/tmp/tobrik-bench-XXXXXX";
-  if (mkdtemp(tmpl) == nullptr) return state.SkipWithError("no temporary folder");
-  setenv("XDG_CONFIG_HOME", tmpl, 1);  // never the user's own settings
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  fw::InitializeFramework();
+  bench::ConnectedMainWindow connected;
+  if (connected.Error()) return state.SkipWithError(connected.Error());
+  testsupport::LoopbackListener& listener = connected.Listener();
+  const std::string text = LongText(state.range(0) != 0);
+  std::string sent = text;
+  std::replace(sent.begin(), sent.end(), '\n', ' ');
+  const std::string message = "abc^^^" + sent + "x^T\x0C";
+  QWidget* field = connected.Window()->EditField1->Widget();
+  QWidget* window = connected.Window()->Widget();
+  std::vector<double> pastes, keys, sends;
+  for (auto _ : state) {
+    QApplication::clipboard()->setText(QString::fromStdString(text));
+    field->setFocus();
+    auto start = std::chrono::steady_clock::now();
+    QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+    window->repaint();
+    pastes.push_back(Since(start));
 
-  testsupport::LoopbackListener listener;
-  {
-    std::shared_ptr<class wMain::wMain> w = wMain::wMain();
-    w->txtServer->SetText("127.0.0.1");
-    w->txtPort->SetText(std::to_string(listener.Port()));
-    w->txtName->SetText("abc");
-    w->cmdConnect->RaiseEvent("Action");
-    const std::string join = "abc^J\x0C";
-    if (!listener.Accept() || listener.ReadAtLeast(join.size()) != join)
-      return state.SkipWithError("could not connect to the listener");
+    start = std::chrono::steady_clock::now();
+    QTest::keyClick(field, Qt::Key_X);
+    window->repaint();
+    keys.push_back(Since(start));
+
+    start = std::chrono::steady_clock::now();
+    QTest::keyClick(field, Qt::Key_Return);
+    const std::string& got = listener.ReadAtLeast(message.size());
+    sends.push_back(Since(start));
+    if (got != message) return state.SkipWithError("wrong bytes at the listener");
     listener.ClearReceived();
-
-    const std::string text = LongText(state.range(0) != 0);
-    std::string sent = text;
-    std::replace(sent.begin(), sent.end(), '\n', ' ');
-    const std::string message = "abc^^^" + sent + "x^T\x0C";
-    QWidget* field = w->EditField1->Widget();
-    QWidget* window = w->Widget();
-    std::vector<double> pastes, keys, sends;
-    for (auto _ : state) {
-      QApplication::clipboard()->setText(QString::fromStdString(text));
-      field->setFocus();
-      auto start = std::chrono::steady_clock::now();
-      QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
-      window->repaint();
-      pastes.push_back(Since(start));
-
-      start = std::chrono::steady_clock::now();
-      QTest::keyClick(field, Qt::Key_X);
-      window->repaint();
-      keys.push_back(Since(start));
-
-      start = std::chrono::steady_clock::now();
-      QTest::keyClick(field, Qt::Key_Return);
-      const std::string& got = listener.ReadAtLeast(message.size());
-      sends.push_back(Since(start));
-      if (got != message) return state.SkipWithError("wrong bytes at the listener");
-      listener.ClearReceived();
-      state.SetIterationTime((pastes.back() + keys.back() + sends.back()) / 1000);
-    }
-    state.counters["paste_ms"] = Median(pastes);
-    state.counters["key_ms"] = Median(keys);
-    state.counters["send_ms"] = Median(sends);
-    Prefs::ResetForTests();
+    state.SetIterationTime((pastes.back() + keys.back() + sends.back()) / 1000);
   }
-  fw::RuntimeReset();
-  std::error_code ignored;
-  std::filesystem::remove_all(tmpl, ignored);
+  state.counters["paste_ms"] = Median(pastes);
+  state.counters["key_ms"] = Median(keys);
+  state.counters["send_ms"] = Median(sends);
 }
 
 BENCHMARK(BM_LongPaste)
