@@ -1,5 +1,9 @@
 #include "client/MenuBar1.h"
 
+#include <string>
+
+#include "client/App.h"
+
 namespace MenuBar1 {
 
 std::shared_ptr<class MenuBar1> _implicitInstance;
@@ -47,7 +51,8 @@ void MenuBar1::Untitled1() {
   AddTo<fw::MenuItem>(*this, "EditMenu", "EditClear", "&Delete", "");
   AddTo<fw::MenuItem>(*this, "EditMenu", "UntitledMenu0", "-", nullptr);
   AddTo<fw::MenuItem>(*this, "EditMenu", "EditSelectAll", "Select &All", "Cmd+A");
-  AddTo<fw::AppleMenuItem>(*this, "EditMenu", "AboutItem", "About トブリククライアント", "");
+  const std::string about = std::string("About ") + kApplicationName;
+  AddTo<fw::AppleMenuItem>(*this, "EditMenu", "AboutItem", about.c_str(), "");
 }
 
 std::shared_ptr<class MenuBar1> MenuBar1() {

@@ -24,6 +24,7 @@ void _InitFileTypes() {}
 
 void _NewAppInstance() {
   auto app = std::make_shared<class App>();
+  fw::SetApplicationName(kApplicationName);
   app->SetMenuBar(MenuBar1::MenuBar1());
   fw::_RuntimeRegisterAppObject(app);
 }

@@ -5,6 +5,7 @@
 
 #include "framework/ui/DesktopBackends.h"
 #include "framework/ui/EventSource.h"
+#include "framework/ui/ExternalQuit.h"
 #include "framework/ui/SocketWatch.h"
 #include "framework/ui/Window.h"
 
@@ -12,9 +13,13 @@ namespace fw {
 namespace {
 
 struct Runtime {
-  std::unique_ptr<QApplication> qt;
+  // Owned, but deleted only by RuntimeShutdown: never by a static destructor
+  // after exit(), which would tear Qt down under its own feet.
+  QApplication* qt = nullptr;
+  String name = "tobrik-client";
   std::shared_ptr<Application> app;
   bool openRaised = false;
+  bool looping = false;  // inside _RuntimeRun's event loop
   bool quitting = false;
   bool quitDone = false;
   std::int32_t exitCode = 0;
@@ -51,7 +56,7 @@ void InitializeFramework() {
     static int argc = 1;
     static char name[] = "tobrik-client";
     static char* argv[] = {name, nullptr};
-    rt.qt = std::make_unique<QApplication>(argc, argv);
+    rt.qt = new QApplication(argc, argv);
   }
   QApplication::setQuitOnLastWindowClosed(false);
   InstallDesktopBackends();
@@ -78,7 +83,13 @@ std::int32_t _RuntimeRun() {
     rt.openRaised = true;
     if (auto app = rt.app) DispatchSafely([&] { app->Event_Open(); });
   }
-  if (!rt.quitDone && QApplication::instance()) QApplication::exec();
+  if (!rt.quitDone && QApplication::instance()) {
+    WatchExternalQuit();
+    rt.looping = true;
+    QApplication::exec();
+    rt.looping = false;
+    StopWatchingExternalQuit();
+  }
   return rt.exitCode;
 }
 
@@ -91,10 +102,15 @@ void Quit(std::int32_t code) {
   for (auto it = windows.rbegin(); it != windows.rend(); ++it) (*it)->Close();
   if (auto app = rt.app) DispatchSafely([&] { app->Event_Close(); });
   rt.quitDone = true;
-  if (QCoreApplication::instance()) QCoreApplication::exit(rt.exitCode);
+  // Outside the loop, _RuntimeRun sees quitDone and does not start it; telling
+  // Qt to quit then would end every later event loop at once.
+  if (rt.looping && !DisplayLost()) QCoreApplication::exit(rt.exitCode);
 }
 
 bool IsQuitting() { return TheRuntime().quitting; }
+
+void SetApplicationName(const String& name) { TheRuntime().name = name; }
+String ApplicationName() { return TheRuntime().name; }
 
 void RuntimeReset() {
   Runtime& rt = TheRuntime();
@@ -113,7 +129,8 @@ std::int32_t RuntimeShutdown() {
   std::int32_t code = rt.exitCode;
   RuntimeReset();
   RemoveDesktopBackends();
-  rt.qt.reset();
+  delete rt.qt;
+  rt.qt = nullptr;
   return code;
 }
 

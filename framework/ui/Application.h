@@ -15,6 +15,10 @@
 // quitting (for instance by a window's "Close" handler) only sets the code.
 // The application never quits on its own when its last window closes.
 //
+// While the event loop runs, SIGTERM, SIGHUP and SIGINT quit the program as
+// the Quit command does, and the run also ends that way when the display is
+// lost (ExternalQuit.h).
+//
 // RuntimeShutdown() releases the framework's objects (windows, the
 // application object, the Qt application) and returns the exit code that the
 // last Quit gave (0 when none). RuntimeReset() releases the windows and the
@@ -76,6 +80,11 @@ std::shared_ptr<Application> _GetAppObject();
 std::int32_t _RuntimeRun();
 void Quit(std::int32_t code = 0);
 bool IsQuitting();
+
+// The application's name, the title of its message boxes. The program gives
+// its own; until then it is the executable's name.
+void SetApplicationName(const String& name);
+String ApplicationName();
 
 void RuntimeReset();
 std::int32_t RuntimeShutdown();

@@ -6,6 +6,8 @@
 
 #include "framework/core/Clipboard.h"
 #include "framework/core/MsgBox.h"
+#include "framework/ui/Application.h"
+#include "framework/ui/EventSource.h"
 #include "framework/ui/Window.h"
 
 namespace fw {
@@ -35,7 +37,8 @@ class CentredMessageBox final : public QMessageBox {
 }  // namespace
 
 void DesktopMsgBox(const String& text) {
-  CentredMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(),
+  if (HandlerRunning()) TakeCloseRequests();
+  CentredMessageBox box(QMessageBox::NoIcon, QString::fromStdString(ApplicationName()),
                         QString::fromStdString(text), QMessageBox::Ok,
                         QApplication::activeWindow());
   box.exec();

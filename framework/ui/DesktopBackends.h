@@ -1,6 +1,8 @@
 // The desktop behind the core's hooks: MsgBox shows a modal Qt message box
-// (its text, an OK button; it opens centred over the main window, see
-// CentreOverMainWindow, and returns when the user closes it) and the
+// (the application's name as its title, see ApplicationName, its text, an
+// OK button; it opens centred over the main window, see
+// CentreOverMainWindow, and returns when the user closes it; opened from a
+// handler, it takes the close requests first, see TakeCloseRequests) and the
 // Clipboard reads and writes the desktop's clipboard. Installed by the
 // framework's initialisation; removing them restores the core's defaults.
 // A MsgBox hook that a test installed later stays in charge until its guard

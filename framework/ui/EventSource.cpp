@@ -3,8 +3,14 @@
 #include <exception>
 
 #include "framework/core/MsgBox.h"
+#include "framework/ui/Window.h"
 
 namespace fw {
+namespace {
+
+int handlerDepth = 0;
+
+}  // namespace
 
 void EventSource::_InstallInstanceEventHandler(const String& event, EventHandler handler) {
   plain_[event] = std::move(handler);
@@ -54,15 +60,20 @@ bool EventSource::RaiseMouseEvent(const String& event, std::int32_t x, std::int3
 }
 
 bool DispatchSafely(const std::function<void()>& body) {
+  bool ok = false;
+  ++handlerDepth;
   try {
     body();
-    return true;
+    ok = true;
   } catch (const std::exception& e) {
     MsgBox(String("An exception was not handled: ") + e.what());
   } catch (...) {
     MsgBox("An exception was not handled.");
   }
-  return false;
+  if (--handlerDepth == 0) CarryOutHeldCloseRequests();
+  return ok;
 }
+
+bool HandlerRunning() { return handlerDepth > 0; }
 
 }  // namespace fw

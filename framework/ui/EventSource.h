@@ -48,7 +48,12 @@ class EventSource {
 };
 
 // Runs body; an exception it throws is shown with MsgBox and swallowed.
-// Returns false when body threw.
+// Returns false when body threw. Every handler runs through it; when the
+// outermost one returns, the close requests held meanwhile are carried out
+// (TakeCloseRequests, Window.h).
 bool DispatchSafely(const std::function<void()>& body);
+
+// True while a handler runs (inside DispatchSafely).
+bool HandlerRunning();
 
 }  // namespace fw

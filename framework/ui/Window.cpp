@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -13,11 +14,16 @@
 #include <QScreen>
 #include <QTimer>
 
+#include "framework/ui/Application.h"
+#include "framework/ui/ExternalQuit.h"
 #include "framework/ui/KeyText.h"
 #include "framework/ui/Menu.h"
 
 namespace fw {
 namespace {
+
+bool HoldingCloseRequests();
+void HoldCloseRequest(Window& window);
 
 // The Qt window: forwards the close request, keys and mouse presses.
 class WindowWidget final : public QMainWindow {
@@ -27,6 +33,10 @@ class WindowWidget final : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override {
+    if (owner_ && HoldingCloseRequests()) {
+      HoldCloseRequest(*owner_);
+      return event->ignore();  // stays open until the request is carried out
+    }
     if (owner_) owner_->HandleClose();
     event->accept();
   }
@@ -51,12 +61,35 @@ struct Registry {
   std::vector<std::shared_ptr<Window>> open;
   std::vector<std::shared_ptr<Window>> closed;  // released on the next loop turn
   ShowModalHook modalHook;
+  bool takingCloseRequests = false;
+  std::vector<std::weak_ptr<Window>> heldCloseRequests;
 };
 
 Registry& TheRegistry() {
   static Registry registry;
   return registry;
 }
+
+bool HoldingCloseRequests() { return TheRegistry().takingCloseRequests; }
+
+void HoldCloseRequest(Window& window) {
+  TheRegistry().heldCloseRequests.push_back(window.weak_from_this());
+}
+
+// The longest TakeCloseRequests lets Qt deliver events; it stops as soon as
+// none are left.
+constexpr int kTakeCloseRequestsMs = 200;
+
+// While close requests are taken, the input that came meanwhile is dropped,
+// as the modal box would have dropped it: the window took no input while the
+// handler ran. (Qt's X11 platform counts a window manager's close request as
+// input too, so input cannot simply be left queued.)
+class InputDropper final : public QObject {
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    return event->isInputEvent() || event->type() == QEvent::Shortcut;
+  }
+};
 
 void ReleaseClosedSoon() {
   QTimer::singleShot(0, [] { TheRegistry().closed.clear(); });
@@ -272,7 +305,7 @@ void Window::HandleClose() {
   RaiseEvent("Close");
   closed_ = true;
   open_ = false;
-  widget_->hide();
+  if (!DisplayLost()) widget_->hide();
   if (modalLoop_) modalLoop_->quit();
   UnregisterOpenWindow(this);
 }
@@ -297,6 +330,7 @@ void Window::ShowModal() {
   widget_->show();
   widget_->raise();
   widget_->activateWindow();
+  if (HandlerRunning()) TakeCloseRequests();
   QEventLoop loop;
   modalLoop_ = &loop;
   if (open_) loop.exec();
@@ -339,6 +373,24 @@ ShowModalHook SetShowModalHook(ShowModalHook hook) {
   return previous;
 }
 
+void TakeCloseRequests() {
+  Registry& r = TheRegistry();
+  if (r.takingCloseRequests || IsQuitting() || !QCoreApplication::instance()) return;
+  r.takingCloseRequests = true;
+  InputDropper dropper;
+  QCoreApplication::instance()->installEventFilter(&dropper);
+  QCoreApplication::processEvents(QEventLoop::AllEvents, kTakeCloseRequestsMs);
+  QCoreApplication::instance()->removeEventFilter(&dropper);
+  r.takingCloseRequests = false;
+}
+
+void CarryOutHeldCloseRequests() {
+  std::vector<std::weak_ptr<Window>> held = std::move(TheRegistry().heldCloseRequests);
+  TheRegistry().heldCloseRequests.clear();
+  for (const std::weak_ptr<Window>& request : held)
+    if (std::shared_ptr<Window> window = request.lock()) window->Close();
+}
+
 void RegisterOpenWindow(std::shared_ptr<Window> window) {
   TheRegistry().open.push_back(std::move(window));
 }
@@ -359,6 +411,7 @@ void ReleaseAllWindows() {
   auto closed = std::move(r.closed);
   r.open.clear();
   r.closed.clear();
+  r.heldCloseRequests.clear();
 }
 
 }  // namespace fw

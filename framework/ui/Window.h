@@ -174,6 +174,20 @@ void CentreOverMainWindow(QWidget& window);
 using ShowModalHook = std::function<void(Window& window)>;
 ShowModalHook SetShowModalHook(ShowModalHook hook);
 
+// Close requests that come while a handler runs. The window takes no input
+// then, but the window manager may ask it to close (its close button,
+// Alt+F4, the session's logout). Qt would deliver that request only in the
+// next event loop, and a modal box opened by the handler blocks it there.
+// So before a modal box or a modal window opens from inside a handler, the
+// framework calls TakeCloseRequests(): it lets Qt deliver its pending events,
+// drops the user input among them (keys, clicks and shortcuts that came
+// while the window took no input) and holds every close request. The held
+// requests are carried out, as if they came then, when the outermost handler
+// has returned (CarryOutHeldCloseRequests, called by DispatchSafely). Nothing
+// is taken while the application quits.
+void TakeCloseRequests();
+void CarryOutHeldCloseRequests();
+
 // Framework bookkeeping: the registry of open windows.
 void RegisterOpenWindow(std::shared_ptr<Window> window);
 void UnregisterOpenWindow(Window* window);

@@ -3,12 +3,20 @@
 // the leave message on closing, against listeners on 127.0.0.1.
 #include <gtest/gtest.h>
 
+#include <QCloseEvent>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QTimer>
+#include <QWindow>
+
 #include <chrono>
+#include <optional>
 #include <string>
 #include <thread>
 
 #include "framework/core/ScopedHook.h"
 #include "framework/core/Ticks.h"
+#include "framework/ui/DesktopBackends.h"
 #include "tests/client/support/ClientWindowTest.h"
 #include "tests/support/ResolverGate.h"
 
@@ -293,6 +301,98 @@ TEST_F(ConnectionTest, ClosingBeforeAnyConnectionSendsNothing) {
   w->Close();
   EXPECT_TRUE(fw::IsQuitting());
   EXPECT_FALSE(listener.Accept(std::chrono::milliseconds(100)));
+}
+
+// What one real message box showed, and the window's state then.
+struct ShownBox {
+  std::string text;
+  bool windowOpen = false;
+};
+
+// Closes every real message box as it appears and records it.
+class BoxCloser {
+ public:
+  BoxCloser() {
+    timer_.setInterval(5);
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (!box || !box->isVisible()) return;
+      shown.push_back({box->text().toStdString(), open_()});
+      box->done(0);
+    });
+    timer_.start();
+  }
+  std::function<bool()> open_ = [] { return false; };
+  std::vector<ShownBox> shown;
+
+ private:
+  fw::ScopedHook<fw::SetMsgBoxHook> realBoxes_{fw::DesktopMsgBox};
+  QTimer timer_;
+};
+
+struct QueuedCloseCase {
+  const char* name;
+  bool serverAccepts;
+  std::vector<std::string> boxes;  // texts of the boxes shown, in order
+  std::string received;            // what the listener got after the join
+};
+
+// A close request that came during the connect wait was lost: the error box
+// blocked it when Qt delivered it, and the client went on running. A click
+// that came then must not start a second attempt.
+TEST_F(ConnectionTest, CloseRequestDuringTheConnectWaitIsCarriedOutAfterIt) {
+  const QueuedCloseCase cases[] = {
+      {"no connection: after the error box", false, {kConnectFailed}, ""},
+      {"connected: after the join, with the leave message", true, {}, "abc^Q\x0C"},
+  };
+  for (const QueuedCloseCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    LoopbackListener listener(c.serverAccepts ? 16 : 0);
+    if (!c.serverAccepts) {
+      ASSERT_TRUE(listener.FillAcceptQueue());
+    }
+    BoxCloser boxes;
+    boxes.open_ = [this] { return w->IsOpen(); };
+    // The first reading of the clock comes inside the wait's handler, which
+    // lets no event through: the window manager's request waits in the queue,
+    // and, where the error box will follow, a click on the connect button too.
+    std::int32_t now = 0;
+    fw::ScopedHook<fw::SetTicksHook> ticks([&] {
+      if (now == 0) {
+        QCoreApplication::postEvent(w->Widget()->windowHandle(), new QCloseEvent);
+        QWidget* button = w->cmdConnect->Widget();
+        if (c.serverAccepts) return now += 10;
+        const QPointF centre = QRectF(button->rect()).center();
+        for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+          QCoreApplication::postEvent(
+              button, new QMouseEvent(type, centre, button->mapToGlobal(centre), Qt::LeftButton,
+                                      Qt::LeftButton, Qt::NoModifier));
+      }
+      return now += 10;
+    });
+    Fill("127.0.0.1", std::to_string(listener.Port()), "abc");
+    Click(*w->cmdConnect);
+    testsupport::ProcessEvents();
+
+    std::vector<std::string> texts;
+    for (const ShownBox& box : boxes.shown) {
+      texts.push_back(box.text);
+      EXPECT_TRUE(box.windowOpen) << "closed before the box: " << box.text;
+    }
+    EXPECT_EQ(texts, c.boxes);
+    EXPECT_TRUE(w->IsClosed());
+    EXPECT_TRUE(fw::IsQuitting());
+    EXPECT_EQ(Prefs::ServerAddress(), "127.0.0.1");
+    if (c.serverAccepts) {
+      ASSERT_TRUE(listener.Accept());
+      EXPECT_EQ(listener.ReadAtLeast(12), "abc^J\x0C" + c.received);
+    }
+    // The next case starts afresh.
+    w.reset();
+    fw::RuntimeReset();
+    Prefs::ResetForTests();
+    w = wMain::wMain();
+  }
 }
 
 }  // namespace

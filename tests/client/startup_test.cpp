@@ -3,7 +3,9 @@
 // when the main window closes or Quit is chosen.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QMainWindow>
+#include <QMessageBox>
 #include <QTimer>
 
 #include "client/App.h"
@@ -13,6 +15,7 @@
 #include "client/wMain.h"
 #include "framework/core/ScopedHook.h"
 #include "framework/ui/Application.h"
+#include "framework/ui/DesktopBackends.h"
 #include "framework/ui/Menu.h"
 #include "tests/support/GuiEnvironment.h"
 
@@ -40,6 +43,21 @@ TEST_F(StartupTest, StartupMakesAppMenuBarAndMainWindow) {
   EXPECT_TRUE(window->Widget()->isVisible());
   EXPECT_EQ(window->MenuBar(), app->MenuBar()) << "one bar for the application and the window";
   EXPECT_EQ(fw::OpenWindows().size(), 1u);
+}
+
+// Message boxes were titled with the executable's name, tobrik-client.
+TEST_F(StartupTest, MessageBoxesCarryTheApplicationsNameAsTheAboutItemDoes) {
+  _Startup();
+  QString title;
+  QTimer::singleShot(0, [&] {  // runs inside the box's modal loop
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      title = box->windowTitle();
+      box->done(0);
+    }
+  });
+  fw::DesktopMsgBox("A message");
+  EXPECT_EQ(title.toStdString(), "トブリククライアント");
+  EXPECT_EQ(wMain::wMain()->AboutItem()->Text(), "About " + title.toStdString());
 }
 
 TEST_F(StartupTest, TheAboutItemShowsTheBoxModallyAndIsHandledEveryTime) {

@@ -6,7 +6,9 @@
 // listener must receive exactly the join, yes, free-text and leave messages,
 // and the settings file must hold the server and port afterwards. Text with
 // control characters pasted from the clipboard and the X selection (xclip
-// offers it) arrives as one line inside one message.
+// offers it) arrives as one line inside one message. The run ends the same
+// way when the client gets SIGTERM, SIGHUP or SIGINT, and when its X server
+// goes away.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -31,6 +33,7 @@
 #include "tests/support/BuildPaths.h"
 #include "tests/support/CannotRun.h"
 #include "tests/support/LoopbackListener.h"
+#include "tests/support/QuitSignals.h"
 #include "tests/support/TempFolder.h"
 
 extern char** environ;
@@ -96,6 +99,9 @@ class Child {
 
   bool Started() const { return pid_ > 0; }
   bool Running() const { return pid_ > 0 && !status_; }
+  void Signal(int signal) {
+    if (Running()) kill(pid_, signal);
+  }
 
   // The exit status, once the child has ended within timeout.
   std::optional<int> Wait(std::chrono::milliseconds timeout) {
@@ -157,6 +163,10 @@ class VirtualDisplay {
     if (!number.empty()) name_ = ":" + number;
   }
   const std::string& Name() const { return name_; }
+  // Ends the X server at once, as a crash or a logout does.
+  void Kill() {
+    if (xvfb_) xvfb_->Signal(SIGKILL);
+  }
 
  private:
   std::optional<Child> xvfb_;
@@ -217,9 +227,24 @@ class EndToEnd : public ::testing::Test {
   // must quit with status 0.
   void CloseAndExpectExit() {
     ASSERT_TRUE(SendCloseRequest(display_->Name(), std::stoul(window_)));
+    ExpectExitZero();
+  }
+
+  void ExpectExitZero() {
     const std::optional<int> status = client_->Wait(15s);
     ASSERT_TRUE(status) << "the client did not quit";
-    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << Log();
+    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << *status << "\n" << Log();
+  }
+
+  // The settings file holds the server and the listener's port, not the name.
+  void ExpectSettingsWritten(const LoopbackListener& listener) {
+    const std::string settingsPath = config_ + "/Tobrik Client/Tobrik Client.plist";
+    ASSERT_TRUE(std::filesystem::exists(settingsPath)) << Log();
+    plist settings{fw::FolderItem(settingsPath)};
+    EXPECT_FALSE(settings.error) << settings.errorMessage;
+    EXPECT_EQ(settings.root->GetString("Server"), "127.0.0.1");
+    EXPECT_EQ(settings.root->GetInteger("Port"), listener.Port());
+    EXPECT_EQ(ReadFile(settingsPath).find("abc"), std::string::npos) << "the name was stored";
   }
 
   // xdotool with the test's display.
@@ -275,14 +300,7 @@ TEST_F(EndToEnd, ConnectAnswerSendTextAndCloseAgainstALoopbackListener) {
   ASSERT_NO_FATAL_FAILURE(CloseAndExpectExit());
   EXPECT_TRUE(listener.WaitForPeerClose(10s));
   EXPECT_EQ(listener.Received(), text + "abc^Q\x0C");
-
-  const std::string settingsPath = config_ + "/Tobrik Client/Tobrik Client.plist";
-  ASSERT_TRUE(std::filesystem::exists(settingsPath));
-  plist settings{fw::FolderItem(settingsPath)};
-  EXPECT_FALSE(settings.error) << settings.errorMessage;
-  EXPECT_EQ(settings.root->GetString("Server"), "127.0.0.1");
-  EXPECT_EQ(settings.root->GetInteger("Port"), listener.Port());
-  EXPECT_EQ(ReadFile(settingsPath).find("abc"), std::string::npos) << "the name was stored";
+  ExpectSettingsWritten(listener);
 }
 
 // A pasted form feed went out as the message delimiter, splitting the free
@@ -320,6 +338,45 @@ TEST_F(EndToEnd, PastedControlCharactersArriveAsBlanksInsideOneMessage) {
   ASSERT_NO_FATAL_FAILURE(CloseAndExpectExit());
   EXPECT_TRUE(listener.WaitForPeerClose(10s));
   EXPECT_EQ(listener.Received(), expected + "abc^Q\x0C");
+}
+
+// A session's logout sends these; each ended the client on the spot (exit
+// 143 for SIGTERM), without the leave message and without saving.
+TEST_F(EndToEnd, QuitSignalsEndAConnectedClientAsQuitDoes) {
+  for (const testsupport::QuitSignal& c : testsupport::kQuitSignals) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove_all(config_);
+    LoopbackListener listener;
+    ASSERT_NO_FATAL_FAILURE(StartClient());
+    ASSERT_NO_FATAL_FAILURE(Connect(listener));
+    client_->Signal(c.signal);
+    EXPECT_TRUE(listener.WaitForPeerClose(10s));
+    EXPECT_EQ(listener.Received(),
+              "abc^J\x0C"
+              "abc^Q\x0C");
+    ASSERT_NO_FATAL_FAILURE(ExpectExitZero());
+    ExpectSettingsWritten(listener);
+    client_.reset();
+    display_.reset();
+  }
+}
+
+// When the X server went away the client died of SIGSEGV in the Qt
+// application's destructor, run from exit(): no leave message, no settings.
+// The exit status is Qt's.
+TEST_F(EndToEnd, LostDisplayEndsAConnectedClientWithoutACrash) {
+  LoopbackListener listener;
+  ASSERT_NO_FATAL_FAILURE(StartClient());
+  ASSERT_NO_FATAL_FAILURE(Connect(listener));
+  display_->Kill();
+  EXPECT_TRUE(listener.WaitForPeerClose(10s));
+  EXPECT_EQ(listener.Received(),
+            "abc^J\x0C"
+            "abc^Q\x0C");
+  const std::optional<int> status = client_->Wait(15s);
+  ASSERT_TRUE(status) << "the client did not end";
+  EXPECT_TRUE(WIFEXITED(*status)) << "ended by signal " << WTERMSIG(*status) << "\n" << Log();
+  ExpectSettingsWritten(listener);
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // The run of the program: the application's Open and Close events, Quit
-// closing the windows first, a Quit made while quitting, the exit code, and
-// the menu handlers.
+// closing the windows first, a Quit made while quitting, the exit code, the
+// quit signals, and the menu handlers.
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <QMainWindow>
 #include <QTimer>
@@ -11,6 +12,7 @@
 #include "framework/ui/Menu.h"
 #include "framework/ui/Window.h"
 #include "tests/support/GuiEnvironment.h"
+#include "tests/support/QuitSignals.h"
 
 namespace {
 
@@ -96,6 +98,26 @@ TEST_F(ApplicationTest, ClosingTheLastWindowAloneDoesNotQuit) {
 TEST_F(ApplicationTest, QuitBeforeTheLoopStillEndsTheRun) {
   fw::Quit(2);
   EXPECT_EQ(fw::_RuntimeRun(), 2);
+}
+
+// SIGTERM, SIGHUP and SIGINT used to end the process on the spot: no Close
+// events, so no leave message and no settings written.
+TEST_F(ApplicationTest, QuitSignalsEndTheRunAsQuitDoes) {
+  for (const testsupport::QuitSignal& c : testsupport::kQuitSignals) {
+    SCOPED_TRACE(c.name);
+    fw::RuntimeReset();
+    gLog.clear();
+    fw::_RuntimeRegisterAppObject(std::make_shared<RecordingApp>());
+    auto w = OpenWindow(0);
+    QTimer::singleShot(0, [&] { raise(c.signal); });
+    EXPECT_EQ(fw::_RuntimeRun(), 0);
+    EXPECT_EQ(gLog,
+              (std::vector<std::string>{"app.Open", "field.Close", "window.Close", "app.Close"}));
+    // Outside the run the signal has its earlier disposition again.
+    struct sigaction now = {};
+    sigaction(c.signal, nullptr, &now);
+    EXPECT_EQ(now.sa_handler, SIG_DFL);
+  }
 }
 
 TEST_F(ApplicationTest, MenuHandlersRunByNameAndDecideWhetherHandled) {

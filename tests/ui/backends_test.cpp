@@ -1,5 +1,6 @@
 // The desktop behind the core's hooks: the clipboard is the desktop's, and
-// the real message box opens over the main window.
+// the real message box opens over the main window with the application's
+// name as its title.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -9,6 +10,7 @@
 #include <QTimer>
 
 #include "framework/core/Clipboard.h"
+#include "framework/ui/Application.h"
 #include "framework/ui/DesktopBackends.h"
 #include "framework/ui/Window.h"
 #include "tests/support/GuiEnvironment.h"
@@ -36,17 +38,23 @@ TEST_F(DesktopMessageBoxTest, OpensCentredOverTheMainWindow) {
   main->SetHeight(300);
   main->SetLeft(260);
   main->SetTop(240);
+  const fw::String name = fw::ApplicationName();
+  fw::SetApplicationName("Box Title");
   QRect shownAt;
+  QString title;
   QTimer::singleShot(0, [&] {  // runs inside the box's modal loop
     for (QWidget* w : QApplication::topLevelWidgets()) {
       auto* box = qobject_cast<QMessageBox*>(w);
       if (!box || !box->isVisible()) continue;
       shownAt = box->frameGeometry();
+      title = box->windowTitle();
       box->done(0);
     }
   });
   fw::DesktopMsgBox("A message");
+  fw::SetApplicationName(name);
   ASSERT_FALSE(shownAt.isNull()) << "no message box was shown";
+  EXPECT_EQ(title.toStdString(), "Box Title");
   const QRect over = main->Widget()->frameGeometry();
   EXPECT_LE((shownAt.center() - over.center()).manhattanLength(), 2)
       << shownAt.x() << "," << shownAt.y() << " " << shownAt.width() << "x" << shownAt.height();
