@@ -76,6 +76,14 @@ void HoldCloseRequest(Window& window) {
   TheRegistry().heldCloseRequests.push_back(window.weak_from_this());
 }
 
+// Removes the held close request of window; true when there was one.
+bool DropHeldCloseRequest(const Window& window) {
+  auto& held = TheRegistry().heldCloseRequests;
+  const auto before = held.size();
+  std::erase_if(held, [&](const std::weak_ptr<Window>& w) { return w.lock().get() == &window; });
+  return held.size() != before;
+}
+
 // The longest TakeCloseRequests lets Qt deliver events; it stops as soon as
 // none are left.
 constexpr int kTakeCloseRequestsMs = 200;
@@ -331,6 +339,8 @@ void Window::ShowModal() {
   widget_->raise();
   widget_->activateWindow();
   if (HandlerRunning()) TakeCloseRequests();
+  // Its own close request is not held: the handler waits for this window.
+  if (DropHeldCloseRequest(*this)) HandleClose();
   QEventLoop loop;
   modalLoop_ = &loop;
   if (open_) loop.exec();

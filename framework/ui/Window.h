@@ -184,7 +184,8 @@ ShowModalHook SetShowModalHook(ShowModalHook hook);
 // while the window took no input) and holds every close request. The held
 // requests are carried out, as if they came then, when the outermost handler
 // has returned (CarryOutHeldCloseRequests, called by DispatchSafely). Nothing
-// is taken while the application quits.
+// is taken while the application quits. A modal window's own close request
+// is not held: ShowModal carries it out at once.
 void TakeCloseRequests();
 void CarryOutHeldCloseRequests();
 

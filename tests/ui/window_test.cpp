@@ -5,9 +5,12 @@
 
 #include <stdexcept>
 
+#include <QCloseEvent>
+#include <QCoreApplication>
 #include <QMainWindow>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include "framework/core/ScopedHook.h"
 #include "framework/ui/EditField.h"
@@ -136,6 +139,24 @@ TEST_F(WindowTest, ShowModalReturnsWhenTheWindowHasClosed) {
   EXPECT_FALSE(w->IsOpen());
   EXPECT_EQ(w->Widget()->windowModality(), Qt::ApplicationModal);
   w->ShowModal();  // a closed window: returns at once
+}
+
+// A window manager's close request that came while a handler ran waits for
+// the handler to return; the modal window the handler shows still closes at
+// its own request.
+TEST_F(WindowTest, CloseRequestsTakenInsideAHandlerWaitForItToReturn) {
+  fw::ScopedHook<fw::SetShowModalHook> realModal(nullptr);
+  auto main = Open();
+  auto modal = Open();
+  fw::DispatchSafely([&] {
+    QCoreApplication::postEvent(main->Widget()->windowHandle(), new QCloseEvent);
+    QTimer::singleShot(0, modal->Widget(), [raw = modal.get()] { raw->Widget()->close(); });
+    modal->ShowModal();
+    EXPECT_FALSE(modal->IsOpen());
+    EXPECT_TRUE(main->IsOpen()) << "carried out while the handler ran";
+  });
+  EXPECT_FALSE(main->IsOpen());
+  EXPECT_EQ(main->log.back(), "Close");
 }
 
 TEST_F(WindowTest, ShowModalGoesThroughTheHook) {
