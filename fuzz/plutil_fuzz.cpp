@@ -24,8 +24,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string_view bytes(reinterpret_cast<const char*>(data), size);
   plutil::ConvertResult xml = plutil::Convert(bytes, plutil::Format::Xml1);
   plutil::ConvertResult binary = plutil::Convert(bytes, plutil::Format::Binary1);
-  // Only a date that the XML form cannot spell keeps a file from XML alone.
-  Require(xml.ok == binary.ok || (binary.ok && xml.error == plutil::kDateOutsideText),
+  // Only a value that the XML form cannot hold, or the XML size bound, keeps
+  // a file from XML alone.
+  Require(!binary.targetRefused, "the binary form refuses what it holds");
+  Require(xml.ok == binary.ok || (binary.ok && xml.targetRefused),
           "the two conversions disagree on whether the input is valid");
   if (!xml.ok) return 0;
 

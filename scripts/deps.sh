@@ -8,7 +8,7 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev libplist-dev
+  qt6-base-dev libplist-dev libexpat1-dev
   clang libclang-rt-dev clang-format
   xvfb xauth xdotool xclip x11-utils libx11-dev
   fonts-ipafont-gothic

@@ -1,9 +1,12 @@
-// The conversion library on bytes in memory: the structure checks that keep
-// hostile files away from libplist, and the writer's text for single values.
+// The conversion library on bytes in memory: what each reader refuses, and
+// the writer's text for single values.
+#include "plutil/BinaryReader.h"
 #include "plutil/Convert.h"
 #include "plutil/Limits.h"
-#include "plutil/PlistHandle.h"
+#include "plutil/XmlReader.h"
 #include "plutil/XmlWriter.h"
+#include "support/BinaryBuilder.h"
+#include "support/PlistHandle.h"
 
 #include <gtest/gtest.h>
 
@@ -16,9 +19,27 @@
 
 namespace {
 
-using plutil::CheckBinaryStructure;
-using plutil::CheckXmlStructure;
 using plutil::kMaxDepth;
+
+// Why the XML reader refuses the text, or nothing.
+std::optional<std::string> XmlRefusal(const std::string& xml) {
+  plutil::Tree tree;
+  return plutil::ReadXml(xml, tree);
+}
+
+// Why the binary reader refuses the bytes, or nothing.
+std::optional<std::string> BinaryRefusal(const std::string& bytes) {
+  plutil::Tree tree;
+  return plutil::ReadBinary(bytes, tree);
+}
+
+std::string BadXml(const std::string& reason) {
+  return "not a valid XML property list (" + reason + ")";
+}
+
+std::string BadBinary(const std::string& reason) {
+  return "not a valid binary property list (" + reason + ")";
+}
 
 std::string Nested(std::size_t levels, const std::string& open = "<array>",
                    const std::string& close = "</array>") {
@@ -34,7 +55,8 @@ struct XmlCase {
   std::optional<std::string> reason;
 };
 
-const std::string kTooDeep = "nested deeper than 4096 levels";
+const std::string kTooDeep = BadXml("nested deeper than 4096 levels");
+const std::string kBadXml = "not a valid XML property list";
 
 const XmlCase kXmlCases[] = {
     {"Plain", "<?xml version=\"1.0\"?><plist><dict><key>a</key><string>b</string></dict></plist>",
@@ -43,89 +65,58 @@ const XmlCase kXmlCases[] = {
     {"PastTheBound", Nested(kMaxDepth + 1), kTooDeep},
     {"DictsCountToo", Nested(kMaxDepth + 1, "<dict><key>k</key>", "</dict>"), kTooDeep},
     {"SelfClosingDoesNotNest",
-     "<plist>" + std::string(5 * kMaxDepth, ' ') +
+     "<plist><array>" + std::string(5 * kMaxDepth, ' ') +
          [] {
            std::string s;
            for (std::size_t i = 0; i < 2 * kMaxDepth; ++i) s += "<array/><dict />";
            return s;
          }() +
-         "</plist>",
+         "</array></plist>",
      std::nullopt},
-    {"OtherElementsDoNotCount", Nested(kMaxDepth + 1, "<x>", "</x>"), std::nullopt},
+    // An element the form does not know is refused, however deep.
+    {"UnknownElement", Nested(kMaxDepth + 1, "<x>", "</x>"), kBadXml},
     {"CommentCannotHideDepth", Nested(kMaxDepth + 1, "<array><!-- </array> -->", "</array>"),
      kTooDeep},
-    {"CdataCannotHideDepth", Nested(kMaxDepth + 1, "<array><![CDATA[</array>]]>", "</array>"),
-     kTooDeep},
+    {"CdataCannotHideDepth",
+     Nested(kMaxDepth + 1, "<array><string><![CDATA[</array>]]></string>", "</array>"), kTooDeep},
     {"QuotedBracketCannotHideDepth", Nested(kMaxDepth + 1, "<array a=\"/>\">", "</array>"),
      kTooDeep},
+    {"SingleQuotedAttributes",
+     "<plist><dict><key id='>'>k</key><string id='>'>text</string></dict></plist>", std::nullopt},
     {"DoctypeWithSubset", "<!DOCTYPE plist [ <!ENTITY a \"</dict>\"> ]><plist><dict/></plist>",
+     BadXml("a DOCTYPE with an internal subset")},
+    {"DoctypeWithoutSubset",
+     "<!DOCTYPE plist PUBLIC \"-//Apple Computer//DTD PLIST 1.0//EN\" "
+     "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\"><plist><dict/></plist>",
      std::nullopt},
-    {"Mismatch", "<plist><array></dict></plist>", "closing tag </dict> does not match"},
-    {"CloseWithoutOpen", "</plist>", "closing tag </plist> does not match"},
-    {"UnterminatedTag", "<plist><array", "unterminated markup"},
-    {"UnterminatedComment", "<plist><!-- x", "unterminated markup"},
-    {"UnterminatedCdata", "<plist><![CDATA[ x", "unterminated markup"},
-    {"UnterminatedInstruction", "<?xml ", "unterminated markup"},
-    {"Nul", std::string("<plist><string>a\0b</string></plist>", 35), "holds a NUL character"},
-    {"NoMarkup", "just text", std::nullopt},
+    // With an external subset that is never read, expat skips the reference.
+    {"UndeclaredEntity", "<!DOCTYPE plist SYSTEM \"x.dtd\"><plist><string>&a;</string></plist>",
+     BadXml("a reference to an undeclared entity")},
+    {"UndeclaredEntityWithoutDoctype", "<plist><string>&a;</string></plist>", kBadXml},
+    {"Mismatch", "<plist><array></dict></plist>", BadXml("closing tag </dict> does not match")},
+    {"CloseWithoutOpen", "</plist>", kBadXml},
+    {"UnterminatedTag", "<plist><array", BadXml("unterminated markup")},
+    {"UnterminatedComment", "<plist><!-- x", BadXml("unterminated markup")},
+    {"UnterminatedCdata", "<plist><string><![CDATA[ x", BadXml("unterminated markup")},
+    {"UnterminatedInstruction", "<?xml ", BadXml("unterminated markup")},
+    {"Nul", std::string("<plist><string>a\0b</string></plist>", 35),
+     BadXml("holds a NUL character")},
+    {"NoMarkup", "just text", kBadXml},
 };
 
 class XmlStructure : public testing::TestWithParam<XmlCase> {};
 
-TEST_P(XmlStructure, Checked) { EXPECT_EQ(CheckXmlStructure(GetParam().xml), GetParam().reason); }
+TEST_P(XmlStructure, Checked) { EXPECT_EQ(XmlRefusal(GetParam().xml), GetParam().reason); }
 
 INSTANTIATE_TEST_SUITE_P(Cases, XmlStructure, testing::ValuesIn(kXmlCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // ---- binary ----------------------------------------------------------------
 
-void AppendBigEndian(std::string& out, std::uint64_t value, unsigned size) {
-  for (unsigned i = size; i-- > 0;) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
-}
-
-// A binary property list from raw objects: 4-byte offsets, 4-byte references.
-std::string Binary(const std::vector<std::string>& objects, std::uint64_t top = 0,
-                   std::uint64_t count = UINT64_MAX) {
-  std::string out = "bplist00";
-  std::vector<std::uint64_t> offsets;
-  for (auto& o : objects) {
-    offsets.push_back(out.size());
-    out += o;
-  }
-  std::uint64_t table = out.size();
-  for (auto offset : offsets) AppendBigEndian(out, offset, 4);
-  out += std::string(6, '\0');
-  out.push_back(4);
-  out.push_back(4);
-  AppendBigEndian(out, count == UINT64_MAX ? objects.size() : count, 8);
-  AppendBigEndian(out, top, 8);
-  AppendBigEndian(out, table, 8);
-  return out;
-}
-
-// An array object holding the given references.
-std::string Array(const std::vector<std::uint32_t>& refs) {
-  std::string o;
-  if (refs.size() < 15) {
-    o.push_back(static_cast<char>(0xA0 | refs.size()));
-  } else {
-    o.push_back(static_cast<char>(0xAF));
-    o.push_back(0x12);
-    AppendBigEndian(o, refs.size(), 4);
-  }
-  for (auto r : refs) AppendBigEndian(o, r, 4);
-  return o;
-}
-
-// levels arrays each holding the next; the last holds `fanOut` times a string.
-std::string Chain(std::uint32_t levels, std::uint32_t fanOut = 1) {
-  std::vector<std::string> objects;
-  for (std::uint32_t i = 0; i + 1 < levels; ++i)
-    objects.push_back(Array(std::vector<std::uint32_t>(fanOut, i + 1)));
-  objects.push_back(Array({levels}));
-  objects.push_back("\x51x");  // one-character ASCII string
-  return Binary(objects);
-}
+using binarytest::AppendBigEndian;
+using binarytest::Array;
+using binarytest::Binary;
+using binarytest::Chain;
 
 using namespace std::string_literals;
 const std::string kDict = "\xD1\0\0\0\x01\0\0\0\x02"s;  // key: object 1, value: object 2
@@ -136,51 +127,73 @@ struct BinaryCase {
   std::optional<std::string> reason;
 };
 
+const std::string kBinaryTooDeep = BadBinary("nested deeper than 4096 levels");
+
 const BinaryCase kBinaryCases[] = {
     {"OneString", Binary({"\x51x"}), std::nullopt},
     {"EmptyArray", Binary({Array({})}), std::nullopt},
     {"LongArray", Binary({Array(std::vector<std::uint32_t>(20, 1)), "\x09"}), std::nullopt},
     {"AtTheBound", Chain(kMaxDepth), std::nullopt},
-    {"PastTheBound", Chain(kMaxDepth + 1), kTooDeep},
+    {"PastTheBound", Chain(kMaxDepth + 1), kBinaryTooDeep},
     {"SharedLeavesAreFine", Binary({Array(std::vector<std::uint32_t>(1000, 1)), "\x51x"}),
      std::nullopt},
-    // Each level holds the next twice: 2^40 nodes once expanded.
-    {"ExpandingReferences", Chain(40, 2), "references expand to too many objects"},
-    {"Cycle", Binary({Array({1}), Array({0})}), "reference cycle"},
-    {"SelfReference", Binary({Array({0})}), "reference cycle"},
-    {"ReferenceOutOfRange", Binary({Array({5})}), "object reference out of range"},
-    {"TopOutOfRange", Binary({"\x09"}, 1), "bad trailer"},
-    {"NoObjects", Binary({}, 0, 0), "bad trailer"},
-    {"TooManyObjects", Binary({"\x09"}, 0, 1'000'000), "bad trailer"},
-    {"TooShort", "bplist00" + std::string(31, '\0'), "file too short"},
-    {"ContainerPastTable", Binary({"\xA5"}), "container out of range"},
-    {"BadSizeMarker", Binary({"\xAF\x55"}), "bad container size"},
+    // Each level holds the next twice: 2^40 nodes once expanded, but each
+    // object is read once.
+    {"ExpandingReferences", Chain(40, 2), std::nullopt},
+    {"Cycle", Binary({Array({1}), Array({0})}), BadBinary("reference cycle")},
+    {"SelfReference", Binary({Array({0})}), BadBinary("reference cycle")},
+    {"ReferenceOutOfRange", Binary({Array({5})}), BadBinary("object reference out of range")},
+    {"TopOutOfRange", Binary({"\x09"}, 1), BadBinary("bad trailer")},
+    {"NoObjects", Binary({}, 0, 0), BadBinary("bad trailer")},
+    {"TooManyObjects", Binary({"\x09"}, 0, 1'000'000), BadBinary("bad trailer")},
+    {"TooShort", "bplist00" + std::string(31, '\0'), BadBinary("file too short")},
+    {"OtherVersion", "bplist15" + Binary({"\x09"}).substr(8), BadBinary("unknown version")},
+    {"ContainerPastTable", Binary({"\xA5"}), BadBinary("container out of range")},
+    {"BadSizeMarker", Binary({"\xAF\x55"}), BadBinary("bad container size")},
     {"KeyWithNul",
      Binary({kDict,
              "\x53"
              "a\0b"s,
              "\x09"}),
-     "a dict key holds a NUL character"},
+     "a key or string holds a NUL character"},
     {"Utf16KeyWithNul", Binary({kDict, "\x62\0a\0\0"s, "\x09"}),
-     "a dict key holds a NUL character"},
+     "a key or string holds a NUL character"},
     {"ValueWithNul",
      Binary({kDict, "\x51k",
              "\x53"
              "a\0b"s}),
-     std::nullopt},
-    {"KeyPastTable", Binary({kDict, "\x59k", "\x09"}), "string out of range"},
-    // The date's value (object 1) holds the key (object 2): putting a marker
-    // in place of the value gave the key a NUL, and libplist aborted.
+     "a key or string holds a NUL character"},
+    {"KeyPastTable", Binary({kDict, "\x59k", "\x09"}), BadBinary("string out of range")},
+    {"KeyNotAString", Binary({kDict, "\x10\x01", "\x09"}), BadBinary("a dict key is not a string")},
+    {"KeyAnArray", Binary({kDict, Array({}), "\x09"}), BadBinary("a dict key is not a string")},
+    // A date's value may share bytes with another object: each is read
+    // where it stands (putting a marker in place of the value once gave the
+    // key a NUL, and libplist aborted).
     {"DateSharingBytesWithAKey",
-     Binary({"\xD1\0\0\0\x02\0\0\0\x01"s, "\x33", "\x51k\0\0\0\0\0\0"s}),
-     "a date shares bytes with another object"},
+     Binary({"\xD1\0\0\0\x02\0\0\0\x01"s, "\x33", "\x51k\0\0\0\0\0\0"s}), std::nullopt},
+    {"Set", Binary({"\xC1\0\0\0\x01"s, "\x09"}),
+     BadBinary("a set, which a property list cannot hold")},
+    {"Null", Binary({"\x00"s}), "not a valid binary property list"},
+    {"Fill", Binary({"\x0F"s}), "not a valid binary property list"},
+    {"OneByteReal", Binary({"\x20\x01"s}), "not a valid binary property list"},
+    {"ThirtyTwoByteInteger", Binary({"\x15" + std::string(32, '\0')}),
+     "not a valid binary property list"},
+    {"IntegerPastTable", Binary({"\x13\x01"s}), BadBinary("object out of range")},
+    {"DataPastTable", Binary({"\x45\x01"s}), BadBinary("data out of range")},
+    {"AsciiAbove127", Binary({"\x51\x80"s}), "a key or string is not valid UTF-8"},
+    {"LoneHighSurrogate", Binary({"\x63\0A\xD8\x00\0B"s}),
+     "a key or string holds a lone surrogate"},
+    {"LoneLowSurrogate", Binary({"\x61\xDC\x00"s}), "a key or string holds a lone surrogate"},
+    {"HighSurrogateAtTheEnd", Binary({"\x62\0A\xDB\xFF"s}),
+     "a key or string holds a lone surrogate"},
+    {"SurrogatePair", Binary({"\x62\xD8\x3D\xDE\x00"s}), std::nullopt},
+    {"UidOf32Bits", Binary({"\x87\0\0\0\0\xFF\xFF\xFF\xFF"s}), std::nullopt},
+    {"UidPast32Bits", Binary({"\x87\0\0\0\x01\0\0\0\0"s}), "a UID is out of range (0 to 2^32-1)"},
 };
 
 class BinaryStructure : public testing::TestWithParam<BinaryCase> {};
 
-TEST_P(BinaryStructure, Checked) {
-  EXPECT_EQ(CheckBinaryStructure(GetParam().bytes), GetParam().reason);
-}
+TEST_P(BinaryStructure, Checked) { EXPECT_EQ(BinaryRefusal(GetParam().bytes), GetParam().reason); }
 
 INSTANTIATE_TEST_SUITE_P(Cases, BinaryStructure, testing::ValuesIn(kBinaryCases),
                          [](const auto& info) { return std::string(info.param.name); });
@@ -280,15 +293,13 @@ std::string BinaryDate(double seconds) {
   return Binary({object});
 }
 
-// The 8-byte value of the one date object of a binary file.
+// The 8-byte value of a binary file whose one object, the root, is a date.
 double DateOf(const std::string& bytes) {
-  plutil::BinaryValues values;
-  EXPECT_EQ(CheckBinaryStructure(bytes, &values), std::nullopt);
-  EXPECT_EQ(values.dates.size(), 1u);
-  if (values.dates.size() != 1) return NAN;
+  EXPECT_EQ(BinaryRefusal(bytes), std::nullopt);
+  EXPECT_GE(bytes.size(), 17u);
+  if (bytes.size() < 17 || bytes[8] != '\x33') return NAN;
   std::uint64_t bits = 0;
-  for (std::size_t i = 0; i < 8; ++i)
-    bits = (bits << 8) | static_cast<unsigned char>(bytes[values.dates[0] + i]);
+  for (std::size_t i = 9; i < 17; ++i) bits = (bits << 8) | static_cast<unsigned char>(bytes[i]);
   return std::bit_cast<double>(bits);
 }
 
@@ -405,7 +416,8 @@ TEST(Convert, XmlIntegerTexts) {
       {"", kNumber, false},
       {"-", kNumber, false},
       {"0x", kNumber, false},
-      {"&#53;", kNumber, false},
+      {"&#53;", "5", true},  // a character reference, read by XML's rules
+      {"&#x2D;1", "-1", true},
   };
   for (const Case& c : cases) {
     const std::string xml = XmlValue(std::string("<integer>") + c.text + "</integer>");

@@ -1,9 +1,8 @@
 #include "plutil/Convert.h"
 
+#include "plutil/BinaryWriter.h"
+#include "plutil/Limits.h"
 #include "plutil/Reader.h"
-#include "plutil/XmlWriter.h"
-
-#include <cstdlib>
 
 namespace plutil {
 
@@ -15,38 +14,25 @@ std::optional<Format> ParseFormat(std::string_view name) noexcept {
 
 namespace {
 
-ConvertResult ToBinary(plist_t tree, const DateTable& dates) {
-  ConvertResult result;
-  char* bytes = nullptr;
-  std::uint32_t length = 0;
-  plist_to_bin(tree, &bytes, &length);
-  if (bytes && length > 0) {
-    result.output.assign(bytes, length);
-    std::optional<std::string> error = RestoreBinaryDates(result.output, dates);
-    result.ok = !error;
-    if (error) {
-      result.output.clear();
-      result.error = *error;
-    }
-  } else {
-    result.error = "could not encode the binary form";
-  }
-  std::free(bytes);
-  return result;
+ConvertResult Refused(std::string reason, bool targetRefused = false) {
+  return {false, {}, std::move(reason), targetRefused};
 }
 
-ConvertResult ToXml(plist_t tree, const DateTable& dates) {
-  if (!dates.AllInTextRange()) return {false, {}, std::string(kDateOutsideText)};
-  return {true, WriteXml(tree, dates), {}};
+ConvertResult ToXml(const Tree& tree, std::size_t inputSize) {
+  if (auto reason = XmlCannotHold(tree)) return Refused(*reason, true);
+  std::uint64_t limit = MaxXmlSize(inputSize);
+  if (XmlSize(tree) > limit)
+    return Refused("the XML form would be larger than " + std::to_string(limit) + " bytes", true);
+  return {true, WriteXml(tree), {}};
 }
 
 }  // namespace
 
 ConvertResult Convert(std::string_view bytes, Format to) {
-  ReadResult read = ReadPlist(bytes);
-  if (!read.tree) return {false, {}, read.error};
-  if (to == Format::Binary1) return ToBinary(read.tree.get(), read.dates);
-  return ToXml(read.tree.get(), read.dates);
+  Tree tree;
+  if (auto reason = ReadPlist(bytes, tree)) return Refused(*reason);
+  if (to == Format::Binary1) return {true, WriteBinary(tree), {}};
+  return ToXml(tree, bytes.size());
 }
 
 }  // namespace plutil

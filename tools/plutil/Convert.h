@@ -1,6 +1,8 @@
 // Conversion of a property list held in memory to one of the two forms.
 #pragma once
 
+#include "plutil/XmlWriter.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,16 +18,13 @@ struct ConvertResult {
   bool ok = false;
   std::string output;  // the converted bytes when ok
   std::string error;   // one-line reason when not ok
+  // Refused only because the target form cannot hold the input (or, for
+  // XML, its text would pass MaxXmlSize): the input itself is valid.
+  bool targetRefused = false;
 };
 
-// Why a binary file whose dates the XML form cannot spell is not converted
-// to XML (it is converted to the binary form).
-inline constexpr std::string_view kDateOutsideText =
-    "a date is outside the years 1 to 9999 or has a fraction of a second, which the XML form "
-    "cannot hold";
-
 // Reads bytes of either form and writes them in the given one, every value
-// exactly, or refuses (Reader.h says what is refused on reading). Never
+// exactly, or refuses (Reader.h and XmlWriter.h say what is refused). Never
 // throws for bad input; an empty input is refused.
 ConvertResult Convert(std::string_view bytes, Format to);
 

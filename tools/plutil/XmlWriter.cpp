@@ -1,10 +1,5 @@
 #include "plutil/XmlWriter.h"
 
-#include <charconv>
-#include <cmath>
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <vector>
 
 namespace plutil {
@@ -16,237 +11,238 @@ constexpr std::string_view kHeader =
     "<!DOCTYPE plist PUBLIC \"-//Apple Computer//DTD PLIST 1.0//EN\" "
     "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
     "<plist version=\"1.0\">\n";
+constexpr std::string_view kFooter = "</plist>\n";
+constexpr std::string_view kUidKey = "CF$UID";
 
-std::string Integer(plist_t node) {
-  std::uint64_t value = 0;
-  plist_get_uint_val(node, &value);
-  bool negative = false;
-  if (value > static_cast<std::uint64_t>(INT64_MAX)) {
-    // libplist keeps signed and unsigned 64-bit integers alike; its own XML
-    // text tells which one this is.
-    char* xml = nullptr;
-    std::uint32_t length = 0;
-    plist_to_xml(node, &xml, &length);
-    negative = xml && std::string_view(xml, length).find("<integer>-") != std::string_view::npos;
-    std::free(xml);
+bool IsContainer(const Node& node) { return node.kind == Kind::Array || node.kind == Kind::Dict; }
+
+std::string_view Tag(const Node& node) { return node.kind == Kind::Dict ? "dict" : "array"; }
+
+// Why the XML form cannot hold a key or string, or null.
+const char* TextProblem(std::string_view text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    auto c = static_cast<unsigned char>(text[i]);
+    if (c < 0x20 && c != '\t' && c != '\n' && c != '\r')
+      return "a key or string holds a control character, which the XML form cannot hold";
+    // U+FFFE and U+FFFF are EF BF BE and EF BF BF.
+    if (c == 0xEF && i + 2 < text.size() && static_cast<unsigned char>(text[i + 1]) == 0xBF &&
+        static_cast<unsigned char>(text[i + 2]) >= 0xBE)
+      return "a key or string holds U+FFFE or U+FFFF, which the XML form cannot hold";
   }
-  return negative ? std::to_string(static_cast<std::int64_t>(value)) : std::to_string(value);
+  return nullptr;
 }
 
-std::string Real(plist_t node) {
-  double value = 0;
-  plist_get_real_val(node, &value);
-  if (std::isnan(value)) return "nan";
-  if (std::isinf(value)) return value > 0 ? "+infinity" : "-infinity";
-  char text[64];
-  auto [end, ec] = std::to_chars(text, text + sizeof text, value);
-  return std::string(text, ec == std::errc() ? end : text);
+// Marks the nodes that the root reaches (items have smaller indices).
+std::vector<bool> Reachable(const Tree& tree) {
+  std::vector<bool> reached(tree.size(), false);
+  if (tree.size() == 0) return reached;
+  reached[tree.root] = true;
+  for (std::size_t id = tree.root + 1; id-- > 0;) {
+    if (!reached[id]) continue;
+    for (NodeId item : tree.Items(tree[static_cast<NodeId>(id)])) reached[item] = true;
+  }
+  return reached;
 }
 
-std::string Data(plist_t node) {
-  std::uint64_t length = 0;
-  const char* bytes = plist_get_data_ptr(node, &length);
-  return Base64(reinterpret_cast<const unsigned char*>(bytes), bytes ? length : 0);
+std::uint64_t Add(std::uint64_t a, std::uint64_t b) {
+  return a > UINT64_MAX - b ? UINT64_MAX : a + b;
 }
 
-std::string StringValue(plist_t node) {
-  std::uint64_t length = 0;
-  const char* text = plist_get_string_ptr(node, &length);
-  return text ? std::string(text, length) : std::string();
-}
+std::size_t Base64Size(std::size_t bytes) { return (bytes + 2) / 3 * 4; }
 
-// One level being written: a dict or array and the position of its next entry.
-struct Level {
-  plist_t node;
-  bool isDict;
-  std::uint32_t next = 0;
-  plist_dict_iter iter = nullptr;
+// Lines and bytes (at indentation 0) of one node written in a container;
+// at indentation d it takes bytes + d * lines.
+struct Extent {
+  std::uint64_t lines = 0;
+  std::uint64_t bytes = 0;
 };
+
+Extent LeafExtent(const Tree& tree, const Node& node) {
+  switch (node.kind) {
+    case Kind::Boolean:
+      return {1, node.flag ? 8u : 9u};
+    case Kind::Integer:
+      return {1, 20 + IntegerText(node.word, node.flag).size()};
+    case Kind::Real:
+      return {1, 14 + RealText(node.word).value_or(std::string()).size()};
+    case Kind::Date:
+      return {1, 14 + 20};
+    case Kind::String:
+      return {1, 18 + EscapedSize(tree.Text(node))};
+    case Kind::Data:
+      return {3, 16 + Base64Size(node.size)};
+    case Kind::Uid:
+      return {4, 7 + 19 + 21 + std::to_string(node.word).size() + 8};
+    default:
+      return {1, Tag(node).size() + 4};  // an empty nested container: "<tag/>\n"
+  }
+}
+
+}  // namespace
+
+std::optional<std::string> XmlCannotHold(const Tree& tree) {
+  std::vector<bool> reached = Reachable(tree);
+  for (NodeId id = 0; id < tree.size(); ++id) {
+    if (!reached[id]) continue;
+    const Node& node = tree[id];
+    if (node.kind == Kind::String) {
+      if (const char* problem = TextProblem(tree.Text(node))) return problem;
+    } else if (node.kind == Kind::Date) {
+      if (!DateText(DoubleOf(node))) return std::string(kDateOutsideText);
+    } else if (node.kind == Kind::Real) {
+      if (!RealText(node.word)) return "a real is a NaN other than the one the XML form holds";
+    } else if (node.kind == Kind::Dict && node.size == 2 &&
+               tree.Text(tree[tree.Items(node)[0]]) == kUidKey) {
+      return "a dict holds only the key CF$UID, which the XML form reads as a UID";
+    }
+  }
+  return std::nullopt;
+}
+
+std::uint64_t XmlSize(const Tree& tree) {
+  std::vector<Extent> extents(tree.size());
+  for (NodeId id = 0; id < tree.size() && id <= tree.root; ++id) {
+    const Node& node = tree[id];
+    if (!IsContainer(node) || (node.size == 0 && id != tree.root)) {
+      extents[id] = LeafExtent(tree, node);
+      continue;
+    }
+    std::span<const NodeId> items = tree.Items(node);
+    Extent e{2, 2 * Tag(node).size() + 7};  // "<tag>\n" and "</tag>\n"
+    bool dict = node.kind == Kind::Dict;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+      if (dict && i % 2 == 0) {  // "\t<key>...</key>\n"
+        e.lines = Add(e.lines, 1);
+        e.bytes = Add(e.bytes, 13 + EscapedSize(tree.Text(tree[items[i]])));
+        continue;
+      }
+      const Extent& child = extents[items[i]];
+      e.lines = Add(e.lines, child.lines);
+      e.bytes = Add(e.bytes, Add(child.bytes, child.lines));  // one tab more on each line
+    }
+    extents[id] = e;
+  }
+  if (tree.size() == 0) return 0;
+  const Extent& root = extents[tree.root];
+  return Add(root.bytes, kHeader.size() + kFooter.size());
+}
+
+namespace {
 
 class Writer {
  public:
-  explicit Writer(const DateTable& dates) : dates_(dates) {}
+  explicit Writer(const Tree& tree) : tree_(tree) {}
 
-  std::string Run(plist_t root) {
+  std::string Run() {
+    out_.reserve(XmlSize(tree_));
     out_.append(kHeader);
+    const Node& root = tree_[tree_.root];
     if (IsContainer(root)) {
-      Line(0, std::string("<") + Tag(root) + ">");
-      Enter(root);
+      Line(0, "<", Tag(root), ">");
+      levels_.push_back({tree_.root, 0});
       WriteLevels();
     } else {
       Leaf(0, root);
     }
-    out_.append("</plist>\n");
+    out_.append(kFooter);
     return std::move(out_);
   }
 
  private:
-  static bool IsContainer(plist_t node) {
-    plist_type type = plist_get_node_type(node);
-    return type == PLIST_DICT || type == PLIST_ARRAY;
-  }
+  // One container being written and the position of its next item.
+  struct Level {
+    NodeId node;
+    std::size_t next;
+  };
 
-  static const char* Tag(plist_t node) {
-    return plist_get_node_type(node) == PLIST_DICT ? "dict" : "array";
-  }
+  void Indent(std::size_t indent) { out_.append(indent, '\t'); }
 
-  static std::uint32_t Size(plist_t node) {
-    return plist_get_node_type(node) == PLIST_DICT ? plist_dict_get_size(node)
-                                                   : plist_array_get_size(node);
-  }
-
-  void Line(std::size_t indent, std::string_view text) {
-    out_.append(indent, '\t');
-    out_.append(text);
-    out_.push_back('\n');
+  void Line(std::size_t indent, std::string_view a, std::string_view b = {},
+            std::string_view c = {}) {
+    Indent(indent);
+    out_.append(a).append(b).append(c).push_back('\n');
   }
 
   void Element(std::size_t indent, std::string_view tag, std::string_view value) {
-    out_.append(indent, '\t');
+    Indent(indent);
     out_.append("<").append(tag).append(">").append(value);
     out_.append("</").append(tag).append(">\n");
   }
 
-  void Leaf(std::size_t indent, plist_t node) {
-    switch (plist_get_node_type(node)) {
-      case PLIST_BOOLEAN:
-        Line(indent, plist_bool_val_is_true(node) ? "<true/>" : "<false/>");
+  void Text(std::size_t indent, std::string_view tag, std::string_view text) {
+    Indent(indent);
+    out_.append("<").append(tag).append(">");
+    AppendEscaped(text, out_);
+    out_.append("</").append(tag).append(">\n");
+  }
+
+  void Leaf(std::size_t indent, const Node& node) {
+    switch (node.kind) {
+      case Kind::Boolean:
+        Line(indent, node.flag ? "<true/>" : "<false/>");
         break;
-      case PLIST_UINT:
-        Element(indent, "integer", Integer(node));
+      case Kind::Integer:
+        Element(indent, "integer", IntegerText(node.word, node.flag));
         break;
-      case PLIST_REAL:
-        Element(indent, "real", Real(node));
+      case Kind::Real:
+        Element(indent, "real", RealText(node.word).value_or(std::string()));
         break;
-      case PLIST_STRING:
-        Element(indent, "string", EscapeText(StringValue(node)));
+      case Kind::Date:
+        Element(indent, "date", DateText(DoubleOf(node)).value_or(std::string()));
         break;
-      case PLIST_DATE:
-        Element(indent, "date", Date(node));
+      case Kind::String:
+        Text(indent, "string", tree_.Text(node));
         break;
-      case PLIST_DATA:
+      case Kind::Data: {
+        std::string_view bytes = tree_.Text(node);
         Line(indent, "<data>");
-        Line(indent, Data(node));
+        Line(indent, Base64(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()));
         Line(indent, "</data>");
         break;
-      case PLIST_UID: {
-        std::uint64_t uid = 0;
-        plist_get_uid_val(node, &uid);
+      }
+      case Kind::Uid:
         Line(indent, "<dict>");
-        Element(indent + 1, "key", "CF$UID");
-        Element(indent + 1, "integer", std::to_string(uid));
+        Element(indent + 1, "key", kUidKey);
+        Element(indent + 1, "integer", std::to_string(node.word));
         Line(indent, "</dict>");
         break;
-      }
-      case PLIST_DICT:
-      case PLIST_ARRAY:  // without entries
-        Line(indent, std::string("<") + Tag(node) + "/>");
-        break;
-      default:  // libplist's readers make no other kind of value
+      case Kind::Array:
+      case Kind::Dict:  // without entries
+        Line(indent, "<", Tag(node), "/>");
         break;
     }
-  }
-
-  void Enter(plist_t node) {
-    Level level{node, plist_get_node_type(node) == PLIST_DICT};
-    if (level.isDict) plist_dict_new_iter(node, &level.iter);
-    levels_.push_back(level);
-  }
-
-  void Leave() {
-    Level& level = levels_.back();
-    std::free(level.iter);
-    Line(levels_.size() - 1, std::string("</") + Tag(level.node) + ">");
-    levels_.pop_back();
-  }
-
-  // The next entry of the innermost level, its key line written; null at the end.
-  plist_t NextEntry(Level& level, std::size_t indent) {
-    if (!level.isDict) {
-      return level.next < plist_array_get_size(level.node)
-                 ? plist_array_get_item(level.node, level.next++)
-                 : nullptr;
-    }
-    char* key = nullptr;
-    plist_t value = nullptr;
-    plist_dict_next_item(level.node, level.iter, &key, &value);
-    if (value) Element(indent, "key", EscapeText(key ? key : ""));
-    std::free(key);
-    return value;
   }
 
   void WriteLevels() {
     while (!levels_.empty()) {
       std::size_t indent = levels_.size();
-      plist_t entry = NextEntry(levels_.back(), indent);
-      if (!entry) {
-        Leave();
-      } else if (IsContainer(entry) && Size(entry) > 0) {
-        Line(indent, std::string("<") + Tag(entry) + ">");
-        Enter(entry);
+      Level& level = levels_.back();
+      const Node& node = tree_[level.node];
+      std::span<const NodeId> items = tree_.Items(node);
+      if (level.next == items.size()) {
+        levels_.pop_back();
+        Line(indent - 1, "</", Tag(node), ">");
+        continue;
+      }
+      if (node.kind == Kind::Dict) Text(indent, "key", tree_.Text(tree_[items[level.next++]]));
+      NodeId id = items[level.next++];
+      const Node& entry = tree_[id];
+      if (IsContainer(entry) && entry.size > 0) {
+        Line(indent, "<", Tag(entry), ">");
+        levels_.push_back({id, 0});  // invalidates level
       } else {
         Leaf(indent, entry);
       }
     }
   }
 
-  std::string Date(plist_t node) const {
-    std::optional<double> seconds = dates_.Find(node);
-    return seconds ? DateText(*seconds).value_or(std::string()) : std::string();
-  }
-
-  const DateTable& dates_;
+  const Tree& tree_;
   std::string out_;
   std::vector<Level> levels_;
 };
 
 }  // namespace
 
-std::string EscapeText(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    switch (c) {
-      case '&':
-        out.append("&amp;");
-        break;
-      case '<':
-        out.append("&lt;");
-        break;
-      case '>':
-        out.append("&gt;");
-        break;
-      case '\r':
-        out.append("&#13;");
-        break;
-      case '\n':
-        out.append("&#10;");
-        break;
-      default:
-        out.push_back(c);
-        break;
-    }
-  }
-  return out;
-}
-
-std::string Base64(const unsigned char* bytes, std::size_t size) {
-  static constexpr char kDigits[] =
-      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  std::string out;
-  out.reserve((size + 2) / 3 * 4);
-  for (std::size_t i = 0; i < size; i += 3) {
-    std::uint32_t group = std::uint32_t{bytes[i]} << 16;
-    if (i + 1 < size) group |= std::uint32_t{bytes[i + 1]} << 8;
-    if (i + 2 < size) group |= bytes[i + 2];
-    out.push_back(kDigits[(group >> 18) & 63]);
-    out.push_back(kDigits[(group >> 12) & 63]);
-    out.push_back(i + 1 < size ? kDigits[(group >> 6) & 63] : '=');
-    out.push_back(i + 2 < size ? kDigits[group & 63] : '=');
-  }
-  return out;
-}
-
-std::string WriteXml(plist_t root, const DateTable& dates) { return Writer(dates).Run(root); }
+std::string WriteXml(const Tree& tree) { return Writer(tree).Run(); }
 
 }  // namespace plutil

@@ -1,51 +1,56 @@
 // The XML form as the settings store reads and writes it.
 //
-// Layout: the four header lines below, then the root element, one element per
-// line, each line indented by one tab per level, lines ending in LF:
+// Layout: three header lines (the XML declaration of version 1.0 in UTF-8,
+// the DOCTYPE of the property-list DTD with its public and system
+// identifiers, "<plist version="1.0">"), then the root element, one element
+// per line, each line indented by one tab per level, then "</plist>"; every
+// line ends in LF:
 //
-//   <?xml version="1.0" encoding="UTF-8"?>
-//   <!DOCTYPE plist PUBLIC "-//Apple Computer//DTD PLIST 1.0//EN"
-//   "http://www.apple.com/DTDs/PropertyList-1.0.dtd"> <plist version="1.0"> <dict>
-//   <key>name</key> 	<string>value</string>
+//   <dict>
+//   <TAB><key>name</key>
+//   <TAB><string>value</string>
 //   </dict>
-//   </plist>
 //
 // - The root dict or array always takes an opening and a closing line; a
 //   nested dict or array without entries is one self-closing line.
-// - Keys and string values are escaped: "&" as "&amp;", "<" as "&lt;",
-//   ">" as "&gt;", CR as "&#13;", LF as "&#10;"; so every value stands on one
-//   line and reads back exactly. Other characters (tabs included) stay as they
-//   are.
-// - integer: decimal; real: the shortest text that reads back as the same
-//   number, "nan", "+infinity" or "-infinity"; boolean: "<true/>" or
-//   "<false/>"; date: "YYYY-MM-DDTHH:MM:SSZ" in UTC, the whole second at or
-//   before the date, years 1 to 9999 (taken from the DateTable); data:
-//   three lines, "<data>", the base64 text on one line, "</data>", all at the
-//   element's indentation.
-// - A UID (binary form only) is written as a dict holding the one key
-//   "CF$UID" with the UID as integer; ReadPlist turns it back into a UID.
-// - Nesting is walked without recursion.
+// - Keys and string values are escaped (EscapeText): so every value stands
+//   on one line and reads back exactly.
+// - integer: decimal; real: RealText; boolean: "<true/>" or "<false/>";
+//   date: "YYYY-MM-DDTHH:MM:SSZ" in UTC; data: three lines, "<data>", the
+//   base64 text on one line, "</data>", all at the element's indentation.
+// - A UID is written as a dict holding the one key "CF$UID" with the UID
+//   as integer, which the XML reader turns back into a UID.
+// - Nesting is walked without recursion; a shared node is written at every
+//   place that holds it.
 #pragma once
 
-#include "plutil/ExactValues.h"
+#include "plutil/Value.h"
+#include "plutil/ValueText.h"
 
-#include <plist/plist.h>
-
-#include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace plutil {
 
-// The document's text for the tree whose root is given.
-// REQUIRES: every date node of the tree holds a marker of dates, and
-// dates.AllInTextRange().
-std::string WriteXml(plist_t root, const DateTable& dates);
+// Why a tree whose dates the XML form cannot spell is not converted to XML
+// (it is converted to the binary form).
+inline constexpr std::string_view kDateOutsideText =
+    "a date is outside the years 1 to 9999 or has a fraction of a second, which the XML form "
+    "cannot hold";
 
-// Text with "&", "<", ">", CR and LF replaced by their references.
-std::string EscapeText(std::string_view text);
+// Why the XML form cannot hold the tree, or nothing. Refused: a key or
+// string holding a control character other than tab, LF and CR, or U+FFFE
+// or U+FFFF; a date that DateText cannot spell; a NaN other than kXmlNan;
+// a dict whose one key is "CF$UID" (it would read back as a UID).
+std::optional<std::string> XmlCannotHold(const Tree& tree);
 
-// Standard base64 with padding, on one line.
-std::string Base64(const unsigned char* bytes, std::size_t size);
+// The exact length of WriteXml(tree), saturating at UINT64_MAX. Linear in
+// the number of nodes, however often they are shared.
+std::uint64_t XmlSize(const Tree& tree);
+
+// The document's text. REQUIRES: !XmlCannotHold(tree).
+std::string WriteXml(const Tree& tree);
 
 }  // namespace plutil

@@ -2,7 +2,7 @@
 // leaves behind (in a testsupport::TempFolder).
 #pragma once
 
-#include "plutil/PlistHandle.h"
+#include "support/PlistHandle.h"
 
 #include <string>
 #include <vector>

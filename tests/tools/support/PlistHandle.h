@@ -1,4 +1,5 @@
-// Owning handle for a libplist tree.
+// Owning handle for a libplist tree, for the tests that read plutil's files
+// with libplist as a second, independent reader.
 //
 // A PlistHandle frees the tree it holds when it goes out of scope; an empty
 // handle holds nothing. Release() hands the tree back to the caller.
