@@ -1,0 +1,482 @@
+// The value tree through each reader and writer: what the XML reader makes
+// of element texts and markup, what the binary writer keeps, what the XML
+// form refuses, and the bounds on depth and on the XML text's size.
+#include "plutil/BinaryReader.h"
+#include "plutil/BinaryWriter.h"
+#include "plutil/Convert.h"
+#include "plutil/Limits.h"
+#include "plutil/Reader.h"
+#include "plutil/XmlReader.h"
+#include "plutil/XmlWriter.h"
+#include "support/BinaryBuilder.h"
+#include "support/ToolTest.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace std::string_literals;
+using binarytest::AppendBigEndian;
+using binarytest::Array;
+using binarytest::Binary;
+using binarytest::Chain;
+using plutil::Kind;
+using plutil::Tree;
+
+std::string InPlist(const std::string& body) {
+  return "<plist version=\"1.0\">" + body + "</plist>";
+}
+
+std::string BadXml(const std::string& reason) {
+  return "not a valid XML property list (" + reason + ")";
+}
+
+// ---- element texts ---------------------------------------------------------
+
+struct TextCase {
+  std::string element;  // the root value
+  Kind kind;
+  std::uint64_t word;  // the node's word (integer bits, double bits, UID)
+  bool flag;           // negative integer, or true
+  std::string text;    // for strings and data
+};
+
+std::uint64_t Bits(double value) { return std::bit_cast<std::uint64_t>(value); }
+
+const TextCase kReadTexts[] = {
+    {"<integer>-1</integer>", Kind::Integer, UINT64_MAX, true, ""},
+    {"<integer>18446744073709551615</integer>", Kind::Integer, UINT64_MAX, false, ""},
+    {"<integer>-9223372036854775808</integer>", Kind::Integer, 1ull << 63, true, ""},
+    {"<integer>010</integer>", Kind::Integer, 10, false, ""},
+    {"<real>1.5</real>", Kind::Real, Bits(1.5), false, ""},
+    {"<real> -2.5e3\n</real>", Kind::Real, Bits(-2500), false, ""},
+    {"<real>.5</real>", Kind::Real, Bits(0.5), false, ""},
+    {"<real>-0</real>", Kind::Real, Bits(-0.0), false, ""},
+    {"<real>5e-324</real>", Kind::Real, 1, false, ""},
+    {"<real>+infinity</real>", Kind::Real, Bits(INFINITY), false, ""},
+    {"<real>-Inf</real>", Kind::Real, Bits(-INFINITY), false, ""},
+    {"<real>nan</real>", Kind::Real, plutil::kXmlNan, false, ""},
+    {"<real>-nan</real>", Kind::Real, plutil::kXmlNan | 1ull << 63, false, ""},
+    {"<double>2.5</double>", Kind::Real, Bits(2.5), false, ""},
+    {"<date>2001-01-01T00:00:01Z</date>", Kind::Date, Bits(1), false, ""},
+    {"<true/>", Kind::Boolean, 0, true, ""},
+    {"<false> </false>", Kind::Boolean, 0, false, ""},
+    // A character reference is a line break, and so whitespace, in base64.
+    {"<data>AAEC&#10;AwQF</data>", Kind::Data, 0, false, "\x00\x01\x02\x03\x04\x05"s},
+    {"<data> A A = = </data>", Kind::Data, 0, false, "\x00"s},
+    {"<data>AAE=</data>", Kind::Data, 0, false, "\x00\x01"s},
+    {"<data></data>", Kind::Data, 0, false, ""},
+    {"<string>a &amp; &#x65E5; &lt;</string>", Kind::String, 0, false, "a & \xE6\x97\xA5 <"},
+    {"<string><![CDATA[<a>&amp;]]></string>", Kind::String, 0, false, "<a>&amp;"},
+    {"<string>a<!-- c -->b<?pi x?>c</string>", Kind::String, 0, false, "abc"},
+    {"<string>a\r\nb\rc&#13;</string>", Kind::String, 0, false, "a\nb\nc\r"},
+    {"<string id='>' x=\"&lt;\">v</string>", Kind::String, 0, false, "v"},
+    {"<string/>", Kind::String, 0, false, ""},
+    {"<dict><key>CF$UID</key><integer>7</integer></dict>", Kind::Uid, 7, false, ""},
+};
+
+TEST(XmlReader, ElementTexts) {
+  for (const TextCase& c : kReadTexts) {
+    Tree tree;
+    ASSERT_EQ(plutil::ReadXml(InPlist(c.element), tree), std::nullopt) << c.element;
+    const plutil::Node& root = tree[tree.root];
+    EXPECT_EQ(root.kind, c.kind) << c.element;
+    if (c.kind == Kind::String || c.kind == Kind::Data) {
+      EXPECT_EQ(tree.Text(root), c.text) << c.element;
+    } else {
+      EXPECT_EQ(root.word, c.word) << c.element;
+      EXPECT_EQ(root.flag, c.flag) << c.element;
+    }
+  }
+}
+
+TEST(XmlReader, DeclaredEncoding) {
+  Tree tree;
+  ASSERT_EQ(plutil::ReadXml("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>"
+                            "<plist><string>caf\xE9</string></plist>",
+                            tree),
+            std::nullopt);
+  EXPECT_EQ(tree.Text(tree[tree.root]), "caf\xC3\xA9");
+}
+
+struct RefusedCase {
+  std::string xml;
+  std::string reason;
+};
+
+const std::string kNoReal = "a real is not a number a double can hold";
+const std::string kNoData = "a data element is not base64 text";
+
+const RefusedCase kRefusedTexts[] = {
+    {InPlist("<real>1.5abc</real>"), kNoReal},
+    {InPlist("<real>0x10</real>"), kNoReal},
+    {InPlist("<real>1,5</real>"), kNoReal},
+    {InPlist("<real></real>"), kNoReal},
+    {InPlist("<real>1e999</real>"), kNoReal},
+    {InPlist("<real>1e-999</real>"), kNoReal},
+    {InPlist("<real>nan(1)</real>"), kNoReal},
+    {InPlist("<real>--1</real>"), kNoReal},
+    {InPlist("<real>.</real>"), kNoReal},
+    {InPlist("<integer>12abc</integer>"), "an integer is not a whole number"},
+    {InPlist("<integer>99999999999999999999</integer>"),
+     "an integer is out of range (-2^63 to 2^64-1)"},
+    {InPlist("<data>AA=</data>"), kNoData},
+    {InPlist("<data>AAE</data>"), kNoData},
+    {InPlist("<data>A===</data>"), kNoData},
+    {InPlist("<data>AA==AA==</data>"), kNoData},
+    {InPlist("<data>Zh==</data>"), kNoData},  // bits set past the last byte
+    {InPlist("<data>AA-_</data>"), kNoData},
+    {InPlist("<true>x</true>"), BadXml("text outside a value")},
+    {InPlist("<array>x</array>"), BadXml("text outside a value")},
+    {InPlist("<dict><![CDATA[x]]></dict>"), BadXml("text outside a value")},
+};
+
+const RefusedCase kRefusedMarkup[] = {
+    {InPlist("<true/><true/>"), BadXml("more than one value")},
+    // A stray value after the root, however it hides.
+    {"<?x?>" + InPlist("<date>2001-01-01T00:00:00Z</date>") + "<date>2050-06-01T12:00:00Z</date>",
+     "not a valid XML property list"},
+    {InPlist("<true/>") + "<!-- after -->", BadXml("markup after the root element")},
+    {InPlist("<true/>") + "<?pi after?>", BadXml("markup after the root element")},
+    {"<?>" + InPlist("<true/>"), "not a valid XML property list"},
+    {InPlist(""), BadXml("no value")},
+    {"<plist/>", BadXml("no value")},
+    {InPlist("<key>k</key>"), BadXml("a key outside a dict")},
+    {InPlist("<array><key>k</key></array>"), BadXml("a key outside a dict")},
+    {InPlist("<dict><key>a</key><key>b</key></dict>"), BadXml("a key without a value")},
+    {InPlist("<dict><key>a</key></dict>"), BadXml("a key without a value")},
+    {InPlist("<dict><true/></dict>"), BadXml("a value without a key")},
+    {InPlist("<string><true/></string>"), BadXml("an element inside a value")},
+    {InPlist("<true><false/></true>"), BadXml("an element inside a value")},
+    {InPlist("<plist><true/></plist>"), BadXml("a plist element inside another element")},
+    {InPlist("<float>1</float>"), "not a valid XML property list"},
+    {"<!DOCTYPE plist [<!ENTITY a \"b\">]>" + InPlist("<string>&a;</string>"),
+     BadXml("a DOCTYPE with an internal subset")},
+};
+
+TEST(XmlReader, RefusedTexts) {
+  for (const RefusedCase& c : kRefusedTexts) {
+    Tree tree;
+    EXPECT_EQ(plutil::ReadXml(c.xml, tree), c.reason) << c.xml;
+  }
+}
+
+TEST(XmlReader, RefusedMarkup) {
+  for (const RefusedCase& c : kRefusedMarkup) {
+    Tree tree;
+    EXPECT_EQ(plutil::ReadXml(c.xml, tree), c.reason) << c.xml;
+  }
+}
+
+// Entities that expand to a billion characters: never declared, so never
+// expanded.
+TEST(XmlReader, BillionLaughsIsRefused) {
+  std::string doctype = "<!DOCTYPE plist [<!ENTITY a0 \"lol\">";
+  for (int i = 1; i < 10; ++i) {
+    doctype += "<!ENTITY a" + std::to_string(i) + " \"";
+    for (int k = 0; k < 10; ++k) doctype += "&a" + std::to_string(i - 1) + ";";
+    doctype += "\">";
+  }
+  Tree tree;
+  EXPECT_EQ(plutil::ReadXml(doctype + "]>" + InPlist("<string>&a9;</string>"), tree),
+            BadXml("a DOCTYPE with an internal subset"));
+}
+
+TEST(XmlReader, RepeatedKeyKeepsItsFirstPlaceAndLastValue) {
+  plutil::ConvertResult r =
+      plutil::Convert(InPlist("<dict><key>k</key><integer>1</integer><key>j</key><true/>"
+                              "<key>k</key><integer>2</integer></dict>"),
+                      plutil::Format::Xml1);
+  ASSERT_TRUE(r.ok) << r.error;
+  EXPECT_NE(r.output.find("<dict>\n\t<key>k</key>\n\t<integer>2</integer>\n\t<key>j</key>\n"
+                          "\t<true/>\n</dict>\n"),
+            std::string::npos)
+      << r.output;
+}
+
+// ---- depth -----------------------------------------------------------------
+
+// 200,000 nested arrays once overflowed the stack while the tree was freed.
+TEST(Depth, TwoHundredThousandLevelsAreRefusedInBothForms) {
+  constexpr std::uint32_t kLevels = 200'000;
+  std::string xml;
+  for (std::uint32_t i = 0; i < kLevels; ++i) xml += "<array>";
+  for (std::uint32_t i = 0; i < kLevels; ++i) xml += "</array>";
+  for (auto format : {plutil::Format::Xml1, plutil::Format::Binary1}) {
+    plutil::ConvertResult fromXml = plutil::Convert(InPlist(xml), format);
+    EXPECT_EQ(fromXml.error, BadXml(plutil::TooDeep()));
+    plutil::ConvertResult fromBinary = plutil::Convert(Chain(kLevels), format);
+    EXPECT_EQ(fromBinary.error, "not a valid binary property list (" + plutil::TooDeep() + ")");
+  }
+}
+
+// A shared container adds its depth at every place that holds it.
+TEST(Depth, SharedSubtreesCountAtTheirDeepestPlace) {
+  // Object 0 holds the chain of objects 1.. (depth 3000) and an array of
+  // 1,200 levels (objects 3001..) whose innermost level holds object 1 again.
+  std::vector<std::string> objects;
+  constexpr std::uint32_t kChain = 3000, kOuter = 1200;
+  objects.push_back(Array({1, kChain + 2}));
+  for (std::uint32_t i = 1; i < kChain; ++i) objects.push_back(Array({i + 1}));
+  objects.push_back(Array({kChain + 1}));
+  objects.push_back("\x51x");
+  for (std::uint32_t i = 0; i + 1 < kOuter; ++i) objects.push_back(Array({kChain + 3 + i}));
+  objects.push_back(Array({1}));
+  EXPECT_EQ(plutil::Convert(Binary(objects), plutil::Format::Binary1).error,
+            "not a valid binary property list (" + plutil::TooDeep() + ")");
+}
+
+// ---- the binary writer -----------------------------------------------------
+
+std::string BinaryReal(std::uint64_t bits) {
+  std::string object = "\x23";
+  AppendBigEndian(object, bits, 8);
+  return Binary({object});
+}
+
+// The 8 bytes of the real or date that is the root of a binary file.
+std::uint64_t RootWord(const std::string& bytes) {
+  Tree tree;
+  EXPECT_EQ(plutil::ReadBinary(bytes, tree), std::nullopt);
+  return tree.size() ? tree[tree.root].word : 0;
+}
+
+TEST(BinaryWriter, RealsKeepTheirEightBytes) {
+  for (std::uint64_t bits :
+       std::vector<std::uint64_t>{Bits(-0.0), Bits(0.1), plutil::kXmlNan, 0x7FF0000000000001ull,
+                                  0xFFF8000000000000ull, 0x7FF800000000BEEFull, 1ull}) {
+    plutil::ConvertResult r = plutil::Convert(BinaryReal(bits), plutil::Format::Binary1);
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(RootWord(r.output), bits);
+    // libplist, an independent reader, sees the same double.
+    plutil::PlistHandle peer = tooltest::FromBinary(r.output);
+    ASSERT_TRUE(peer);
+    double value = 0;
+    plist_get_real_val(peer.get(), &value);
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(value), bits);
+  }
+}
+
+TEST(BinaryWriter, FourByteRealsBecomeTheSameDouble) {
+  plutil::ConvertResult r =
+      plutil::Convert(Binary({"\x22\x3F\xC0\x00\x00"s}), plutil::Format::Binary1);
+  ASSERT_TRUE(r.ok) << r.error;
+  EXPECT_EQ(RootWord(r.output), Bits(1.5));
+}
+
+// Every integer through XML to binary, read by libplist, and back to XML.
+TEST(BinaryWriter, IntegersAtEverySizeBoundary) {
+  const char* texts[] = {"0",
+                         "255",
+                         "256",
+                         "65535",
+                         "65536",
+                         "4294967295",
+                         "4294967296",
+                         "9223372036854775807",
+                         "9223372036854775808",
+                         "18446744073709551615",
+                         "-1",
+                         "-256",
+                         "-9223372036854775808"};
+  for (const char* text : texts) {
+    std::string xml = InPlist(std::string("<integer>") + text + "</integer>");
+    plutil::ConvertResult binary = plutil::Convert(xml, plutil::Format::Binary1);
+    ASSERT_TRUE(binary.ok) << binary.error;
+    plutil::PlistHandle peer = tooltest::FromBinary(binary.output);
+    ASSERT_TRUE(peer) << text;
+    EXPECT_NE(tooltest::CanonicalXml(peer.get()).find(std::string("<integer>") + text + "<"),
+              std::string::npos)
+        << text;
+    plutil::ConvertResult back = plutil::Convert(binary.output, plutil::Format::Xml1);
+    ASSERT_TRUE(back.ok) << back.error;
+    EXPECT_NE(back.output.find(std::string("<integer>") + text + "</integer>"), std::string::npos);
+  }
+}
+
+// A 16-byte integer whose high half only extends the sign of the low half.
+TEST(BinaryReader, SixteenByteNegativeInteger) {
+  std::string object = "\x14";
+  AppendBigEndian(object, UINT64_MAX, 8);
+  AppendBigEndian(object, static_cast<std::uint64_t>(-5), 8);
+  plutil::ConvertResult r = plutil::Convert(Binary({object}), plutil::Format::Xml1);
+  ASSERT_TRUE(r.ok) << r.error;
+  EXPECT_NE(r.output.find("<integer>-5</integer>"), std::string::npos);
+}
+
+std::uint64_t TrailerObjects(const std::string& bytes) {
+  std::uint64_t count = 0;
+  for (std::size_t i = bytes.size() - 24; i < bytes.size() - 16; ++i)
+    count = count << 8 | static_cast<unsigned char>(bytes[i]);
+  return count;
+}
+
+// Binary to binary writes each shared object once: 41 objects stand for 2^40
+// nodes.
+TEST(BinaryWriter, SharedObjectsStayShared) {
+  std::string input = Chain(40, 2);
+  plutil::ConvertResult r = plutil::Convert(input, plutil::Format::Binary1);
+  ASSERT_TRUE(r.ok) << r.error;
+  EXPECT_EQ(TrailerObjects(r.output), TrailerObjects(input));
+  plutil::ConvertResult again = plutil::Convert(r.output, plutil::Format::Binary1);
+  ASSERT_TRUE(again.ok) << again.error;
+  EXPECT_EQ(again.output, r.output);
+}
+
+TEST(BinaryWriter, StringsAsAsciiOrUtf16) {
+  struct Case {
+    std::string xml;
+    std::string object;  // the root object as written
+  } cases[] = {
+      {"<string>ab</string>",
+       "\x52"
+       "ab"},
+      {"<string>\xC3\xA9</string>", "\x61\x00\xE9"s},
+      {"<string>\xF0\x9F\x98\x80</string>", "\x62\xD8\x3D\xDE\x00"s},  // a surrogate pair
+      {"<string>" + std::string(15, 'a') + "</string>", "\x5F\x10\x0F" + std::string(15, 'a')},
+  };
+  for (const Case& c : cases) {
+    plutil::ConvertResult r = plutil::Convert(InPlist(c.xml), plutil::Format::Binary1);
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.output.substr(8, c.object.size()), c.object) << c.xml;
+  }
+}
+
+// ---- what the XML form cannot hold -----------------------------------------
+
+std::string Utf16(const std::string& units) {
+  std::string object(1, static_cast<char>(0x60 | units.size() / 2));
+  return object + units;
+}
+
+const std::string kDict = "\xD1\0\0\0\x01\0\0\0\x02"s;  // key: object 1, value: object 2
+
+struct XmlOnlyCase {
+  const char* name;
+  std::string binary;
+  std::string reason;
+};
+
+const std::string kControl =
+    "a key or string holds a control character, which the XML form cannot hold";
+const std::string kNonCharacter =
+    "a key or string holds U+FFFE or U+FFFF, which the XML form cannot hold";
+const std::string kOtherNan = "a real is a NaN other than the one the XML form holds";
+const std::string kUidDict = "a dict holds only the key CF$UID, which the XML form reads as a UID";
+
+const XmlOnlyCase kXmlOnly[] = {
+    {"ControlInString",
+     Binary({"\x53"
+             "a\x01z"s}),
+     kControl},
+    {"EscapeInKey", Binary({kDict, "\x51\x1B", "\x09"}), kControl},
+    {"UnitSeparator", Binary({Utf16("\0\x1F"s)}), kControl},
+    {"Fffe", Binary({Utf16("\xFF\xFE"s)}), kNonCharacter},
+    {"Ffff", Binary({Array({1}), Utf16("\0a\xFF\xFF"s)}), kNonCharacter},
+    {"NanPayload", BinaryReal(0x7FF800000000BEEFull), kOtherNan},
+    {"NegativeNan", BinaryReal(0xFFF8000000000000ull), kOtherNan},
+    {"SignallingNan", BinaryReal(0x7FF0000000000001ull), kOtherNan},
+    {"UidShapedDict",
+     Binary({kDict,
+             "\x56"
+             "CF$UID",
+             "\x10\x05"}),
+     kUidDict},
+    {"UidKeyWithString",
+     Binary({kDict,
+             "\x56"
+             "CF$UID",
+             "\x51x"}),
+     kUidDict},
+};
+
+class XmlOnly : public testing::TestWithParam<XmlOnlyCase> {};
+
+TEST_P(XmlOnly, RefusedForXmlKeptForBinary) {
+  plutil::ConvertResult xml = plutil::Convert(GetParam().binary, plutil::Format::Xml1);
+  EXPECT_FALSE(xml.ok);
+  EXPECT_TRUE(xml.targetRefused);
+  EXPECT_EQ(xml.error, GetParam().reason);
+  plutil::ConvertResult binary = plutil::Convert(GetParam().binary, plutil::Format::Binary1);
+  ASSERT_TRUE(binary.ok) << binary.error;
+  plutil::ConvertResult again = plutil::Convert(binary.output, plutil::Format::Binary1);
+  EXPECT_EQ(again.output, binary.output);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, XmlOnly, testing::ValuesIn(kXmlOnly),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(XmlOnly, ADictShapedLikeAUidStaysADictInBinary) {
+  plutil::ConvertResult r = plutil::Convert(Binary({kDict,
+                                                    "\x56"
+                                                    "CF$UID",
+                                                    "\x10\x05"}),
+                                            plutil::Format::Binary1);
+  ASSERT_TRUE(r.ok) << r.error;
+  plutil::PlistHandle peer = tooltest::FromBinary(r.output);
+  ASSERT_TRUE(peer);
+  EXPECT_EQ(plist_get_node_type(peer.get()), PLIST_DICT);
+}
+
+TEST(XmlOnly, TabLineBreaksAndTheOneNanAreWritten) {
+  plutil::ConvertResult text = plutil::Convert(Binary({"\x53\t\n\r"s}), plutil::Format::Xml1);
+  ASSERT_TRUE(text.ok) << text.error;
+  EXPECT_NE(text.output.find("<string>\t&#10;&#13;</string>"), std::string::npos);
+  plutil::ConvertResult nan = plutil::Convert(BinaryReal(plutil::kXmlNan), plutil::Format::Xml1);
+  ASSERT_TRUE(nan.ok) << nan.error;
+  EXPECT_NE(nan.output.find("<real>nan</real>"), std::string::npos);
+}
+
+// ---- the XML size bound ----------------------------------------------------
+
+// plistlib writes a list of one shared bytes object so: 1,000 references to
+// one 1 MiB data object, 1.4 GB as XML.
+TEST(XmlBound, SharedDataReferencedAThousandTimesIsRefused) {
+  std::string data = "\x4F\x12";
+  AppendBigEndian(data, 1 << 20, 4);
+  data += std::string(1 << 20, 'x');
+  std::string input = Binary({Array(std::vector<std::uint32_t>(1000, 1)), data});
+  plutil::ConvertResult xml = plutil::Convert(input, plutil::Format::Xml1);
+  EXPECT_FALSE(xml.ok);
+  EXPECT_TRUE(xml.targetRefused);
+  EXPECT_EQ(xml.error, "the XML form would be larger than " +
+                           std::to_string(plutil::MaxXmlSize(input.size())) + " bytes");
+  plutil::ConvertResult binary = plutil::Convert(input, plutil::Format::Binary1);
+  ASSERT_TRUE(binary.ok) << binary.error;
+  EXPECT_LT(binary.output.size(), input.size());
+}
+
+TEST(XmlBound, SizeIsExact) {
+  const std::string inputs[] = {
+      InPlist("<dict/>"),
+      InPlist("<array/>"),
+      InPlist("<string>a&amp;b&#10;</string>"),
+      InPlist("<dict><key>k&lt;</key><array><dict/><array/><data>AAEC</data><true/><false/>"
+              "<integer>-5</integer><real>0.1</real><real>nan</real><date>2001-01-01T00:00:00Z"
+              "</date><dict><key>CF$UID</key><integer>300</integer></dict><dict><key>x</key>"
+              "<array><string/></array></dict></array></dict>"),
+      Chain(12, 2),
+  };
+  for (const std::string& input : inputs) {
+    Tree tree;
+    ASSERT_EQ(plutil::ReadPlist(input, tree), std::nullopt);
+    EXPECT_EQ(plutil::XmlSize(tree), plutil::WriteXml(tree).size()) << input;
+  }
+}
+
+TEST(XmlBound, SharedSubtreesCountAtEveryPlace) {
+  Tree chain;
+  ASSERT_EQ(plutil::ReadBinary(Chain(30, 2), chain), std::nullopt);
+  // 2^29 innermost strings, each on a line of 30 tabs and "<string>x</string>".
+  EXPECT_GT(plutil::XmlSize(chain), (std::uint64_t{1} << 29) * (30 + 19));
+  EXPECT_FALSE(plutil::Convert(Chain(30, 2), plutil::Format::Xml1).ok);
+}
+
+}  // namespace
