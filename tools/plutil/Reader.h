@@ -20,7 +20,7 @@ bool IsBinary(std::string_view bytes) noexcept;
 // each refuses.
 std::optional<std::string> ReadPlist(std::string_view bytes, Tree& tree);
 
-// The reason shared by both readers.
+// Reasons that both readers give.
 inline constexpr const char* kNulInText = "a key or string holds a NUL character";
 inline constexpr const char* kNotUtf8 = "a key or string is not valid UTF-8";
 inline constexpr const char* kLoneSurrogate = "a key or string holds a lone surrogate";

@@ -152,6 +152,8 @@ class XmlReader {
                                 int hasInternalSubset) {
     if (hasInternalSubset) Self(data).Fail(Bad("a DOCTYPE with an internal subset"));
   }
+  // Declarations stand only in an internal subset, refused above; this
+  // guard refuses any that expat would report all the same.
   static void XMLCALL OnEntityDecl(void* data, const XML_Char*, int, const XML_Char*, int,
                                    const XML_Char*, const XML_Char*, const XML_Char*,
                                    const XML_Char*) {
