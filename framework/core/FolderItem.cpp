@@ -60,6 +60,12 @@ bool FolderItem::IsFolder() const {
   return stat(path_.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+bool FolderItem::IsWriteableFile() const {
+  struct stat st;
+  if (stat(path_.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0 && access(path_.c_str(), W_OK) == 0;
+}
+
 std::optional<FolderItem> FolderItem::Child(const String& name) const {
   if (!ValidName(name)) return std::nullopt;
   return FolderItem(path_ == "/" ? "/" + name : path_ + "/" + name);

@@ -44,6 +44,12 @@ class FolderItem {
 
   bool Exists() const;
   bool IsFolder() const;
+  // Whether the item is a regular file, or a symbolic link to one, that may
+  // be written: one of its write permission bits is set and the process may
+  // write it. Root may write any file, so a file without write bits counts as
+  // read-only for root too. False for a missing item, a link to nowhere, a
+  // folder, a FIFO or a device.
+  bool IsWriteableFile() const;
 
   // The item called name inside this folder, existing or not. Empty when
   // name is empty, ".", "..", or holds "/" or a NUL byte.

@@ -1,9 +1,9 @@
 // The one guard for the platform's replaceable hooks.
 //
 // Every hook (the message box, the clipboard, the shell, the tick counter,
-// the file-write hook, the host resolver, the socket watch, and in the
-// desktop layer the modal run, the timer clock, the screen and the
-// executable file) has a setter of the same shape: it installs the value it
+// the file-write and file-open hooks, the host resolver, the socket watch,
+// and in the desktop layer the modal run, the timer clock, the screen and
+// the executable file) has a setter of the same shape: it installs the value it
 // is given and returns the value it replaced. framework/README.md lists them
 // all with their defaults and where the desktop build installs them.
 //

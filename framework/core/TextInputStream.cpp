@@ -6,16 +6,35 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 namespace fw {
 namespace {
+
 constexpr size_t kBlock = 1 << 16;
+
+FileOpenHook& OpenHook() {
+  static FileOpenHook hook;
+  return hook;
+}
+
+int OpenFile(const String& path, int flags) {
+  if (OpenHook()) return OpenHook()(path.c_str(), flags);
+  return open(path.c_str(), flags);
+}
+
+}  // namespace
+
+FileOpenHook SetFileOpenHook(FileOpenHook hook) {
+  auto previous = std::move(OpenHook());
+  OpenHook() = std::move(hook);
+  return previous;
 }
 
 std::unique_ptr<TextInputStream> TextInputStream::Open(const String& path) {
   // O_NONBLOCK keeps open() from waiting for a writer on a FIFO; only a
   // regular file is read (a FIFO or a device could block or never end).
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  int fd = OpenFile(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return nullptr;
   struct stat st;
   if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||

@@ -16,6 +16,7 @@
 // open. After Close(), Eof() is true and ReadLine() returns empty texts.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string_view>
@@ -61,5 +62,13 @@ class TextInputStream {
   bool ended_ = false;
   std::string_view lineEnd_;
 };
+
+// Failure injection for tests: the hook is called instead of open(2) when a
+// TextInputStream opens a file, with the path and the flags, and returns what
+// open(2) would (a descriptor, or -1 with errno set). Tests install one with
+// ScopedHook<SetFileOpenHook> (ScopedHook.h), for example to make a file that
+// root could read unreadable.
+using FileOpenHook = std::function<int(const char* path, int flags)>;
+FileOpenHook SetFileOpenHook(FileOpenHook hook);  // empty: the real open(2)
 
 }  // namespace fw

@@ -151,6 +151,33 @@ TEST_F(FolderItemFiles, FailedCopyLeavesDestinationWhole) {
   EXPECT_FALSE(src->CopyFileTo(*folder.Child("missing folder")->Child("x")));
 }
 
+// Root may write any file, so a file without write bits must count as
+// read-only by its mode too.
+TEST_F(FolderItemFiles, IsWriteableFileOnlyForWriteableRegularFiles) {
+  WriteFile(tmp.File("rw"), "x");
+  chmod(tmp.File("rw").c_str(), 0644);
+  WriteFile(tmp.File("ro"), "x");
+  chmod(tmp.File("ro").c_str(), 0444);
+  WriteFile(tmp.File("wo"), "x");
+  chmod(tmp.File("wo").c_str(), 0200);
+  ASSERT_TRUE(folder.Child("dir")->CreateAsFolder());
+  ASSERT_EQ(mkfifo(tmp.File("fifo").c_str(), 0644), 0);
+  ASSERT_EQ(symlink("rw", tmp.File("to-rw").c_str()), 0);
+  ASSERT_EQ(symlink("ro", tmp.File("to-ro").c_str()), 0);
+  ASSERT_EQ(symlink("nowhere", tmp.File("dangling").c_str()), 0);
+  const struct {
+    std::string path;
+    bool writeable;
+  } cases[] = {
+      {tmp.File("rw"), true},       {tmp.File("wo"), true},     {tmp.File("to-rw"), true},
+      {tmp.File("ro"), false},      {tmp.File("to-ro"), false}, {tmp.File("dangling"), false},
+      {tmp.File("missing"), false}, {tmp.File("dir"), false},   {tmp.File("fifo"), false},
+      {"/dev/null", false},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(FolderItem(c.path).IsWriteableFile(), c.writeable) << c.path;
+}
+
 TEST_F(FolderItemFiles, OpenAndCreateGiveNilWhereThereIsNoFile) {
   auto missing = folder.Child("missing");
   EXPECT_EQ(missing->OpenAsTextFile(), nullptr);

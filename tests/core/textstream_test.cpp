@@ -1,9 +1,12 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "framework/core/FolderItem.h"
@@ -109,6 +112,31 @@ TEST(TextInputStream, OnlyRegularFilesOpenAndOpeningNeverWaits) {
     EXPECT_FALSE(FolderItem(path).CopyFileTo(FolderItem(tmp.File("copy")))) << path;
     EXPECT_FALSE(FolderItem(tmp.File("copy")).Exists()) << path;
   }
+}
+
+TEST(TextInputStream, OpenHookStandsInForOpen) {
+  TempFolder tmp;
+  WriteFile(tmp.File("denied"), "a\n");
+  WriteFile(tmp.File("other"), "b\n");
+  std::vector<std::string> opened;
+  {
+    fw::ScopedHook<fw::SetFileOpenHook> hook([&](const char* path, int flags) -> int {
+      opened.push_back(path);
+      if (opened.back() == tmp.File("denied")) {
+        errno = EACCES;
+        return -1;
+      }
+      return open(path, flags);
+    });
+    EXPECT_EQ(FolderItem(tmp.File("denied")).OpenAsTextFile(), nullptr);
+    auto other = FolderItem(tmp.File("other")).OpenAsTextFile();
+    ASSERT_NE(other, nullptr);
+    EXPECT_EQ(other->ReadLine(), "b");
+  }
+  EXPECT_EQ(opened, (std::vector<std::string>{tmp.File("denied"), tmp.File("other")}));
+  auto denied = FolderItem(tmp.File("denied")).OpenAsTextFile();  // the real open again
+  ASSERT_NE(denied, nullptr);
+  EXPECT_EQ(denied->ReadLine(), "a");
 }
 
 class TextOutput : public ::testing::Test {
