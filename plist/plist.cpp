@@ -147,14 +147,17 @@ void plist::Save(bool cleanup) {
   if (cleanup) Cleanup();
 }
 
-// Writes nothing when the tree nests deeper than the reader follows: what is
-// saved must read back whole.
+// The tree goes into the temporary file of the atomic save; when it nests
+// deeper than the reader follows, the writer stops and the temporary file is
+// dropped, so what is saved always reads back whole.
 bool plist::WriteFile() {
-  if (root->WrittenDeeperThan(plistDict::kMaxDepth)) return false;
   auto out = savePath ? savePath->CreateTextFile() : nullptr;
   if (!out) return false;
   for (const fw::String& line : headers) out->WriteLine(line);
-  root->Write(*out, 1);
+  if (!root->Write(*out, 1, plistDict::kMaxDepth)) {
+    out->Discard();
+    return false;
+  }
   out->WriteLine("</dict>");
   out->WriteLine("</plist>");
   return out->Close();

@@ -298,9 +298,11 @@ class plistDict {
   // element stands on one line. Write failures show in the stream (see
   // TextOutputStream.h).
   void Write(fw::TextOutputStream& stream, std::int32_t indent);
-  // Whether Write would nest levels deeper than limit, this level counted as
-  // 1 (a nested level without entries is one "<dict/>" line and no level).
-  bool WrittenDeeperThan(std::size_t limit) const;
+  // The same, but stops at the first level that would nest deeper than
+  // maxDepth, this level counted as 1 (a nested level without entries is one
+  // "<dict/>" line and no level), and then returns false: the stream holds
+  // part of the tree, which the caller discards. True when all was written.
+  bool Write(fw::TextOutputStream& stream, std::int32_t indent, std::size_t maxDepth);
   // Escapes "&" as "&amp;" (first), "<" as "&lt;", ">" as "&gt;", CR as
   // "&#13;" and LF as "&#10;".
   static fw::String BracketsToCode(const fw::String& text);

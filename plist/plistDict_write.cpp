@@ -7,6 +7,7 @@
 // level's rendering follows those of its nested levels. The dump appends it
 // all to the clipboard at once, at the end, instead of once per level, which
 // would copy the clipboard's whole text again for every level.
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -22,18 +23,24 @@ class plistXmlWriter {
   //   out.Key(node, key, tabs)       the key line(s) of a dict entry,
   //   out.Begin() / out.End()        a level starts / is finished.
   // One indentation text serves every level, so the walk's memory stays
-  // linear in the depth.
+  // linear in the depth. The walk stops, returning false, at the first level
+  // that would nest deeper than maxDepth (node's own level counted as 1; a
+  // nested level without entries is one line, not a level).
   template <class Out>
-  static void Walk(const plistDict& node, std::int32_t indent, Out& out) {
+  static bool Walk(const plistDict& node, std::int32_t indent, Out& out,
+                   size_t maxDepth = SIZE_MAX) {
+    if (maxDepth == 0) return false;  // not even node's own level fits
     std::vector<Frame> stack;
     stack.push_back(MakeFrame(node));
     fw::String tabs(indent > 0 ? static_cast<size_t>(indent) : 0, '\t');
     out.Begin();
-    while (!stack.empty()) {
-      if (Step(stack, tabs, out)) continue;
+    for (;;) {
+      const Next next = Step(stack, tabs, out, maxDepth);
+      if (next == Next::TooDeep) return false;
+      if (next == Next::More) continue;
       stack.pop_back();
       out.End();
-      if (stack.empty()) break;
+      if (stack.empty()) return true;
       tabs.pop_back();  // each nested level added one tab
       fw::String& line = out.Buffer();
       line.assign(tabs).append("</").append(stack.back().type).append(">");
@@ -49,33 +56,6 @@ class plistXmlWriter {
     return line.append("</key>");
   }
 
-  // Whether the levels that Walk writes nest deeper than limit, node's own
-  // level counted as 1. Stops at the first level past the limit.
-  static bool DeeperThan(const plistDict& node, size_t limit) {
-    struct Level {
-      const plistDict* node;
-      size_t depth;
-    };
-    std::vector<Level> pending{{&node, 1}};
-    std::vector<std::int32_t> positions;
-    while (!pending.empty()) {
-      const Level level = pending.back();
-      pending.pop_back();
-      if (level.depth > limit) return true;
-      const plistDict& n = *level.node;
-      for (std::int32_t i = 0; i < n.count(); ++i) {
-        const fw::String& type = n.types.ValueAt(i);
-        if (type != "dict" && type != "array") continue;
-        ChildrenOf(n, n.types.Key(i), positions);
-        for (std::int32_t at : positions) {
-          const plistDict& child = *n.children[static_cast<size_t>(at)];
-          if (child.count() > 0) pending.push_back({&child, level.depth + 1});  // else "<dict/>"
-        }
-      }
-    }
-    return false;
-  }
-
  private:
   struct Frame {
     const plistDict* node;
@@ -85,33 +65,37 @@ class plistXmlWriter {
     size_t nextPosition = 0;
   };
 
+  enum class Next { More, LevelDone, TooDeep };
+
   static Frame MakeFrame(const plistDict& node) {
     Frame f;
     f.node = &node;
     return f;
   }
 
-  // Writes the next piece of the top level; false when that level is done.
-  // tabs is the top level's indentation.
+  // Writes the next piece of the top level: More when there may be more,
+  // LevelDone when that level is done, TooDeep when its next nested level
+  // would pass maxDepth. tabs is the top level's indentation.
   template <class Out>
-  static bool Step(std::vector<Frame>& stack, fw::String& tabs, Out& out) {
+  static Next Step(std::vector<Frame>& stack, fw::String& tabs, Out& out, size_t maxDepth) {
     Frame& f = stack.back();
     if (f.nextPosition < f.positions.size()) {
       const plistDict& child =
           *f.node->children[static_cast<size_t>(f.positions[f.nextPosition++])];
       if (child.count() == 0) {
         out.Line(tabs + "<" + f.type + "/>");
-        return true;
+        return Next::More;
       }
+      if (stack.size() >= maxDepth) return Next::TooDeep;
       out.Line(tabs + "<" + f.type + ">");
       stack.push_back(MakeFrame(child));  // invalidates f
       tabs.push_back('\t');
       out.Begin();
-      return true;
+      return Next::More;
     }
-    if (f.next >= f.node->count()) return false;
+    if (f.next >= f.node->count()) return Next::LevelDone;
     Entry(f, tabs, out);
-    return true;
+    return Next::More;
   }
 
   template <class Out>
@@ -207,8 +191,9 @@ void plistDict::Write(fw::TextOutputStream& stream, std::int32_t indent) {
   plistXmlWriter::Walk(*this, indent, out);
 }
 
-bool plistDict::WrittenDeeperThan(size_t limit) const {
-  return plistXmlWriter::DeeperThan(*this, limit);
+bool plistDict::Write(fw::TextOutputStream& stream, std::int32_t indent, std::size_t maxDepth) {
+  StreamLines out(stream);
+  return plistXmlWriter::Walk(*this, indent, out, maxDepth);
 }
 
 void plistDict::Dump(std::int32_t indent) {

@@ -264,7 +264,20 @@ TEST(XmlWriter, MemoryOfADeepWriteStaysLinearInTheDepth) {
   EXPECT_LT(used, std::size_t{2} << 20);  // the output itself is 24 MB
 }
 
-TEST(XmlWriter, WrittenDepthCountsTheLevelsThatNest) {
+// Writes root at indent 1 with a depth bound; the text written goes to text.
+bool WriteWithin(plistDict& root, std::size_t maxDepth, std::string& text) {
+  testsupport::TempFolder tmp;
+  auto out = fw::FolderItem(tmp.File("w")).CreateTextFile();
+  if (!out) return false;
+  const bool whole = root.Write(*out, 1, maxDepth);
+  out->Close();
+  text = testsupport::ReadFile(tmp.File("w"));
+  return whole;
+}
+
+// The bounded write stops at the first level past the bound; at the bound it
+// writes exactly what the unbounded write does.
+TEST(XmlWriter, BoundedWriteCountsTheLevelsThatNest) {
   struct Case {
     const char* name;
     std::function<void(plistDict&)> fill;
@@ -300,8 +313,10 @@ TEST(XmlWriter, WrittenDepthCountsTheLevelsThatNest) {
   for (const Case& c : cases) {
     plistDict root;
     c.fill(root);
-    EXPECT_FALSE(root.WrittenDeeperThan(c.depth)) << c.name;
-    EXPECT_TRUE(root.WrittenDeeperThan(c.depth - 1)) << c.name;
+    std::string text;
+    EXPECT_TRUE(WriteWithin(root, c.depth, text)) << c.name;
+    EXPECT_EQ(text, Written(root, 1)) << c.name;
+    EXPECT_FALSE(WriteWithin(root, c.depth - 1, text)) << c.name;
   }
 }
 
