@@ -31,6 +31,22 @@ bool HoldsNoText(const std::vector<fw::String>& lines, std::size_t first) {
   return true;
 }
 
+// Whether the file at item can be read and holds nothing but line ends. A
+// file that cannot be opened (no permission, a link to nowhere, a folder, a
+// FIFO, a device) holds what cannot be known.
+bool FileHoldsNoText(const fw::FolderItem& item) {
+  auto in = item.OpenAsTextFile();
+  if (!in) return false;
+  while (!in->Eof())
+    if (!in->ReadLine().empty()) return false;
+  return true;
+}
+
+// Whether Save may put a new file at item: nothing is there yet, or it is a
+// regular file (or a link to one) that may be written. A read-only file, a
+// link to nowhere and anything that is not a regular file stay as they are.
+bool MayReplace(const fw::FolderItem& item) { return !item.Exists() || item.IsWriteableFile(); }
+
 bool BeginsWithBplist(const fw::String& line) { return line.compare(0, 6, "bplist") == 0; }
 
 // True when the file at item begins with the binary form's "bplist" mark.
@@ -64,9 +80,13 @@ void plist::Load(const fw::FolderItem& file, const fw::FolderItem& fallback) {
   savePath = file;
   notAPlist_ = false;
   cutShort_ = false;
+  keepFile_ = false;
   const fw::FolderItem& source = file.Exists() ? file : fallback;
   if (source.Exists()) {
     LoadSource(source);
+    // What the load could not read, Save must not replace: only a file that
+    // held no text at all becomes a new document.
+    keepFile_ = notAPlist_ && !FileHoldsNoText(source);
     return;
   }
   error = true;
@@ -140,18 +160,26 @@ void plist::NotAPlist() {
 void plist::Save() { Save(false); }
 
 void plist::Save(bool cleanup) {
-  if (cutShort_ || !WriteFile() || (isBinary && !notAPlist_ && !ReplaceBinarySource())) {
+  if (!MaySave() || !WriteFile() || (isBinary && !ReplaceBinarySource())) {
     error = true;
     errorMessage = kCannotSave;
   }
   if (cleanup) Cleanup();
 }
 
+// A save never makes a file unreadable or loses what the load did not read:
+// it writes nothing after a load that read the file only in part or not at
+// all, and nothing over a file it may not replace.
+bool plist::MaySave() const {
+  if (cutShort_ || keepFile_ || !savePath || !MayReplace(*savePath)) return false;
+  return !isBinary || (org && MayReplace(*org));
+}
+
 // The tree goes into the temporary file of the atomic save; when it nests
 // deeper than the reader follows, the writer stops and the temporary file is
 // dropped, so what is saved always reads back whole.
 bool plist::WriteFile() {
-  auto out = savePath ? savePath->CreateTextFile() : nullptr;
+  auto out = savePath->CreateTextFile();
   if (!out) return false;
   for (const fw::String& line : headers) out->WriteLine(line);
   if (!root->Write(*out, 1, plistDict::kMaxDepth)) {

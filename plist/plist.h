@@ -13,14 +13,27 @@
 //                                       (also: the file, or its temporary
 //                                       copy, cannot be opened or made)
 //     <absolute path> + " does not exist"  neither file nor fallback exists
-//     "Could not open file for saving"  Save could not write the whole file,
-//                                       or could not convert it back to the
-//                                       binary form and replace the source,
-//                                       or the load stopped at the reader's
-//                                       nesting bound (the file, which the
-//                                       tree holds only in part, is left as
-//                                       it was)
+//     "Could not open file for saving"  Save wrote nothing (see below), or
+//                                       could not write the whole file, or
+//                                       could not convert it back to the
+//                                       binary form and replace the source
 //   A load or save that succeeds leaves them as they were.
+// - A save never makes a file unreadable. Save writes nothing, leaves the
+//   path as it was (a link stays a link) and records "Could not open file
+//   for saving" when:
+//     - the load ended in "Not a plist file" for a file that holds text, or
+//       for a file that could not be read (no permission, a link to nowhere,
+//       a folder, a FIFO, a device: opening never waits);
+//     - the load stopped at the reader's nesting bound (the tree holds the
+//       file only in part);
+//     - the file to write, or the binary source, is there but is not a
+//       regular file or a link to one, or is read-only (no write permission
+//       bit, or the process may not write it; see FolderItem.h);
+//     - the tree nests deeper than the reader follows (plistDict::kMaxDepth):
+//       the writer stops and the temporary file is dropped.
+//   A missing file, and a file that holds nothing but line ends, become a
+//   new document. Through a link to a regular file the file it leads to is
+//   replaced and the link stays.
 // - With `debug` on, every error a node records is also shown in a MsgBox;
 //   the document's own errors never are.
 // - Loading an XML file reads it directly; `headers` keeps every line before
@@ -29,16 +42,16 @@
 //   line, see plistDict::Write), then "</dict>" and "</plist>". A missing
 //   file gives an empty root and the four header lines of a new document.
 //   A text file with no text in it (empty, or empty lines only) ends in "Not
-//   a plist file" but takes the four header lines of a new document too, so
-//   that saving it makes a file the next load reads.
+//   a plist file" but takes the four header lines of a new document too, and
+//   its save makes a file the next load reads.
 // - A binary file (first line beginning with "bplist") is read through a copy
 //   named "<name> temp" in its folder, converted by running exactly
 //   "plutil -convert xml1 " + ShellPath of the copy through fw::Shell. Save
 //   writes that copy, runs "plutil -convert binary1 " + its ShellPath, and
 //   replaces the source with it atomically, but only when the copy was
-//   written, the conversion succeeded and the copy really is binary, and never
-//   after a load that ended in "Not a plist file": otherwise the binary source
-//   is left untouched. The copy stays until Cleanup().
+//   written, the conversion succeeded and the copy really is binary:
+//   otherwise the binary source is left untouched. The copy stays until
+//   Cleanup().
 // - Every file is replaced atomically (see TextOutputStream.h): a failed save
 //   never leaves a half-written file.
 // - A read failure of the operating system while loading (fw::IOError)
@@ -146,6 +159,7 @@ class plist {
   void NotAPlist();
   // Appends the four header lines of a new document.
   void UseNewHeaders();
+  bool MaySave() const;
   bool WriteFile();
   bool ReplaceBinarySource();
 
@@ -153,5 +167,8 @@ class plist {
   // The last load stopped at the reader's nesting bound (plistDict::kMaxDepth),
   // so the tree holds only part of the file; Save then leaves the file alone.
   bool cutShort_ = false;
+  // The last load could not read a file that held text (it ended in "Not a
+  // plist file"), so Save leaves the file as it was.
+  bool keepFile_ = false;
   friend class plistDict;  // its reader sets cutShort_
 };

@@ -1,6 +1,8 @@
 // The document bound to a file: load outcomes, header lines, saving, the
 // binary round trip through the " temp" copy, Cleanup and the dump.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <map>
 #include <memory>
@@ -11,9 +13,11 @@
 #include "framework/core/FolderItem.h"
 #include "framework/core/ScopedHook.h"
 #include "framework/core/Shell.h"
+#include "framework/core/TextInputStream.h"
 #include "framework/core/TextOutputStream.h"
 #include "plist/plist.h"
 #include "tests/store/support/XmlTree.h"
+#include "tests/support/PathState.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
@@ -288,11 +292,121 @@ TEST_F(DocumentTest, FallbackStaysUntouched) {
   EXPECT_EQ(ReadFile(tmp.File("a")), XmlFile({"\t<key>f</key>", "\t<integer>2</integer>"}));
 }
 
-TEST_F(DocumentTest, NotAPlistSaveWritesEveryLineRead) {
-  WriteFile(tmp.File("a"), "one\ntwo\n");
-  Document doc(Item("a"));
-  doc.Save();
-  EXPECT_EQ(ReadFile(tmp.File("a")), "one\ntwo\n</dict>\n</plist>\n");
+// After a load that could not read the file, or over a file it may not
+// replace, the save wrote the lines the load had read (or none), the entries
+// and the closing lines over the path: the result never loaded again, a link
+// became a regular file, and a read-only file was replaced by the rename.
+// Now nothing is written and the path stays as it was.
+struct KeptPathCase {
+  const char* name;
+  void (*make)(const std::string& folder, const std::string& path);
+  const char* loadMessage;  // "" when the load succeeds
+  bool denyOpening;         // the file cannot be opened for reading
+};
+
+const KeptPathCase kKeptPaths[] = {
+    {"text that is not a property list",
+     [](const std::string&, const std::string& path) { WriteFile(path, "one\ntwo\n"); },
+     "Not a plist file", false},
+    {"header lines without a root line",
+     [](const std::string&, const std::string& path) {
+       WriteFile(path, Join({kNewHeaders[0], kNewHeaders[1], kNewHeaders[2], "</plist>"}));
+     },
+     "Not a plist file", false},
+    {"blank lines and one line of text",
+     [](const std::string&, const std::string& path) { WriteFile(path, "\n\n  \n"); },
+     "Not a plist file", false},
+    {"a link to nowhere",
+     [](const std::string&, const std::string& path) { symlink("nowhere", path.c_str()); },
+     "Not a plist file", false},
+    {"a FIFO", [](const std::string&, const std::string& path) { mkfifo(path.c_str(), 0644); },
+     "Not a plist file", false},
+    {"a folder",
+     [](const std::string&, const std::string& path) {
+       FolderItem(path).CreateAsFolder();
+       WriteFile(path + "/inside", "x");
+     },
+     "Not a plist file", false},
+    {"a link to a folder",
+     [](const std::string& folder, const std::string& path) {
+       FolderItem(folder + "/sub").CreateAsFolder();
+       symlink("sub", path.c_str());
+     },
+     "Not a plist file", false},
+    {"a link to a device",
+     [](const std::string&, const std::string& path) { symlink("/dev/null", path.c_str()); },
+     "Not a plist file", false},
+    {"a property list that cannot be read",
+     [](const std::string&, const std::string& path) {
+       WriteFile(path, XmlFile({"\t<key>a</key>", "\t<string>x</string>"}));
+       chmod(path.c_str(), 0200);  // write bit only: not read-only, but unreadable
+     },
+     "Not a plist file", true},
+    {"a read-only property list",
+     [](const std::string&, const std::string& path) {
+       WriteFile(path, XmlFile({"\t<key>a</key>", "\t<string>x</string>"}));
+       chmod(path.c_str(), 0444);
+     },
+     "", false},
+    {"a link to a read-only property list",
+     [](const std::string& folder, const std::string& path) {
+       WriteFile(folder + "/real", XmlFile({"\t<key>a</key>", "\t<string>x</string>"}));
+       chmod((folder + "/real").c_str(), 0444);
+       symlink("real", path.c_str());
+     },
+     "", false},
+};
+
+TEST_F(DocumentTest, SaveLeavesAPathItCannotReadOrReplaceAsItWas) {
+  for (const KeptPathCase& c : kKeptPaths) {
+    testsupport::TempFolder folder;
+    const std::string path = folder.File("a.plist");
+    c.make(folder.Path(), path);
+    const std::string before = testsupport::PathState(path);
+    const std::string names = ListFolder(folder.Path());
+    fw::ScopedHook<fw::SetFileOpenHook> deny(c.denyOpening ? testsupport::DenyOpening(path)
+                                                           : fw::FileOpenHook());
+    Document doc{FolderItem(path)};
+    EXPECT_EQ(doc.errorMessage, c.loadMessage) << c.name;
+    doc.root->SetString("Server", "example.org");
+    doc.error = false;
+    doc.Save(true);
+    EXPECT_TRUE(doc.error) << c.name;
+    EXPECT_EQ(doc.errorMessage, "Could not open file for saving") << c.name;
+    EXPECT_EQ(testsupport::PathState(path), before) << c.name;
+    EXPECT_EQ(ListFolder(folder.Path()), names) << c.name;  // no temporary file left
+  }
+}
+
+// A link to a readable file keeps working: the file it leads to gets the
+// saved document and the link stays a link.
+TEST_F(DocumentTest, SaveThroughALinkReplacesTheFileItLeadsTo) {
+  struct Case {
+    const char* name;
+    std::string bytes;  // of the file the link leads to
+  };
+  const Case cases[] = {
+      {"a property list", XmlFile({"\t<key>a</key>", "\t<string>x</string>"})},
+      {"an empty file", ""},
+  };
+  for (const Case& c : cases) {
+    testsupport::TempFolder folder;
+    WriteFile(folder.File("real"), c.bytes);
+    ASSERT_EQ(symlink("real", folder.File("a.plist").c_str()), 0);
+    {
+      Document doc{FolderItem(folder.File("a.plist"))};
+      doc.root->SetString("Server", "example.org");
+      doc.error = false;
+      doc.Save();
+      EXPECT_FALSE(doc.error) << c.name << ": " << doc.errorMessage;
+    }
+    EXPECT_EQ(testsupport::PathState(folder.File("a.plist")).rfind("link to real (file ", 0), 0u)
+        << c.name;
+    EXPECT_EQ(ListFolder(folder.Path()), "a.plist\nreal\n") << c.name;
+    Document back{FolderItem(folder.File("a.plist"))};
+    EXPECT_FALSE(back.error) << c.name << ": " << back.errorMessage;
+    EXPECT_EQ(back.root->GetString("Server"), "example.org") << c.name;
+  }
 }
 
 // An empty settings file was saved as entries without any header line, which
@@ -567,7 +681,7 @@ TEST_F(BinaryDocument, SourceStaysUntouchedWhenSavingCannotComplete) {
        },
        false,
        {0},
-       "Not a plist file"},
+       "Could not open file for saving"},
   };
   for (const Case& c : cases) {
     const std::string original = FakePlutil::Binary(xml);
@@ -578,10 +692,6 @@ TEST_F(BinaryDocument, SourceStaysUntouchedWhenSavingCannotComplete) {
     doc.root->SetString("k", "new");  // a blank root drops its error
     doc.error = false;
     doc.errorMessage = "";
-    if (std::string(c.message) == "Not a plist file") {
-      doc.error = true;
-      doc.errorMessage = c.message;
-    }
     {
       fw::ScopedHook<fw::SetFileWriteHook> writes(
           c.failWrites ? fw::FileWriteHook([](int, const char*, std::size_t) -> long {
@@ -599,6 +709,38 @@ TEST_F(BinaryDocument, SourceStaysUntouchedWhenSavingCannotComplete) {
     EXPECT_EQ(doc.errorMessage, c.message) << c.name;
     std::remove(copy().c_str());
   }
+}
+
+// A read-only binary source was replaced by the copy's rename all the same.
+TEST_F(BinaryDocument, ReadOnlySourceIsNotReplaced) {
+  WriteFile(source(), FakePlutil::Binary(xml));
+  chmod(source().c_str(), 0444);
+  const std::string before = testsupport::PathState(source());
+  FakePlutil plutil(copy());
+  Document doc{FolderItem(source())};
+  EXPECT_FALSE(doc.error);
+  doc.root->SetString("k", "new");
+  doc.error = false;
+  doc.Save(true);
+  EXPECT_TRUE(doc.error);
+  EXPECT_EQ(doc.errorMessage, "Could not open file for saving");
+  EXPECT_EQ(plutil.commands, std::vector<std::string>{xmlCommand()});
+  EXPECT_EQ(testsupport::PathState(source()), before);
+  EXPECT_EQ(ListFolder(tmp.Path()), name + "\n");
+}
+
+TEST_F(BinaryDocument, SourceReachedThroughALinkStaysALink) {
+  WriteFile(tmp.File("real"), FakePlutil::Binary(xml));
+  ASSERT_EQ(symlink("real", source().c_str()), 0);
+  FakePlutil plutil(copy());
+  Document doc{FolderItem(source())};
+  doc.root->SetString("k", "new");
+  doc.Save(true);
+  EXPECT_FALSE(doc.error) << doc.errorMessage;
+  EXPECT_EQ(testsupport::PathState(source()).rfind("link to real (file ", 0), 0u);
+  EXPECT_EQ(ReadFile(tmp.File("real")),
+            FakePlutil::Binary(XmlFile({"\t<key>k</key>", "\t<string>new</string>"})));
+  EXPECT_EQ(ListFolder(tmp.Path()), name + "\nreal\n");
 }
 
 TEST_F(BinaryDocument, NotAPlistLoadKeepsTheBinaryState) {
