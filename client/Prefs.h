@@ -12,8 +12,12 @@
 // - ServerAddress and ServerPort read and assign the values as they are (no
 //   trimming, no range check); assigning changes the document in memory only.
 // - Save() writes the whole document to the settings file (atomically: the
-//   file holds either the old or the new settings). It reports nothing, also
-//   when the file cannot be written.
+//   file holds either the old or the new settings; through a link, the file
+//   it leads to). It reports nothing, also when the file cannot be written.
+// - A settings path that the load could not read (not a property list, no
+//   permission to read, a link to nowhere, a folder, a FIFO) gives the
+//   defaults, and Save() leaves it as it was; so does a read-only settings
+//   file, whose values are shown as usual (see plist.h).
 // - Message_Delimiter() is the byte 12 that ends every wire message; it
 //   does not load the settings.
 // - When reading the file fails with an input/output error, or no

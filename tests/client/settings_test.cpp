@@ -2,6 +2,7 @@
 // what the file holds after the window has closed and the application has
 // quit. Each test has a Preferences folder of its own.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -11,8 +12,12 @@
 #include "client/App.h"
 #include "client/Prefs.h"
 #include "framework/core/FolderItem.h"
+#include "framework/core/ScopedHook.h"
+#include "framework/core/TextInputStream.h"
 #include "plist/plist.h"
 #include "tests/client/support/ClientWindowTest.h"
+#include "tests/support/KeptPaths.h"
+#include "tests/support/PathState.h"
 
 namespace {
 
@@ -187,12 +192,66 @@ class NotAPlistTest : public StoredFileTest {
   NotAPlistTest() : StoredFileTest("this is not\na property list\n") {}
 };
 
+// The save appended the entries and the closing lines to the file's own
+// text, so it grew at every quit and never loaded again.
 TEST_F(NotAPlistTest, DefaultsAreShownAndTheFileKeepsItsText) {
   EXPECT_EQ(w->txtServer->Text(), "");
   EXPECT_EQ(w->txtPort->Text(), "3128");
   EXPECT_TRUE(boxes.messages.empty());
+  Fill("192.0.2.7", "4000", "n");
   Quit();
-  EXPECT_EQ(FileText().substr(0, fileText_.size()), fileText_);
+  EXPECT_EQ(FileText(), fileText_);
+  Restart();
+  Quit();
+  EXPECT_EQ(FileText(), fileText_);
+}
+
+// A settings path the load cannot read, or a file that may not be replaced:
+// the client starts (with the defaults when the file could not be read),
+// quits without a word, and the path is as it was: a link stays a link, a
+// FIFO does not hang the start or the quit.
+TEST_F(SettingsTest, PathThatCannotBeReadOrReplacedIsLeftAsItWas) {
+  const std::string stored = std::string(kHeader) +
+                             "\t<key>Server</key>\n\t<string>example.org</string>\n"
+                             "\t<key>Port</key>\n\t<integer>4000</integer>\n</dict>\n</plist>\n";
+  for (const testsupport::KeptPath& c : testsupport::kKeptPaths) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove_all(SettingsFolder());
+    std::filesystem::create_directories(SettingsFolder());
+    c.make(SettingsFolder(), SettingsFile(), stored);
+    const std::string before = testsupport::PathState(SettingsFile());
+    const std::string names = testsupport::ListFolder(SettingsFolder());
+    fw::ScopedHook<fw::SetFileOpenHook> deny(
+        c.denyOpening ? testsupport::DenyOpening(SettingsFile()) : fw::FileOpenHook());
+    Restart();
+    EXPECT_EQ(w->txtServer->Text(), c.loads ? "example.org" : "");
+    EXPECT_EQ(w->txtPort->Text(), c.loads ? "4000" : "3128");
+    Fill("192.0.2.7", "5000", "n");
+    Quit();
+    EXPECT_TRUE(boxes.messages.empty());
+    EXPECT_EQ(testsupport::PathState(SettingsFile()), before);
+    EXPECT_EQ(testsupport::ListFolder(SettingsFolder()), names);
+  }
+}
+
+// A settings file reached through a link keeps working: the file it leads
+// to holds the new settings, and the link stays.
+TEST_F(SettingsTest, LinkToTheSettingsFileKeepsWorking) {
+  const std::string real = SettingsFolder() + "/elsewhere.plist";
+  std::ofstream(real, std::ios::binary)
+      << kHeader << "\t<key>Server</key>\n\t<string>example.org</string>\n</dict>\n</plist>\n";
+  ASSERT_EQ(symlink("elsewhere.plist", SettingsFile().c_str()), 0);
+  Restart();
+  EXPECT_EQ(w->txtServer->Text(), "example.org");
+  Fill("192.0.2.7", "5000", "n");
+  Quit();
+  EXPECT_TRUE(std::filesystem::is_symlink(SettingsFile()));
+  plist saved{fw::FolderItem(real)};
+  EXPECT_FALSE(saved.error) << saved.errorMessage;
+  EXPECT_EQ(saved.root->GetString("Server"), "192.0.2.7");
+  EXPECT_EQ(saved.root->GetInteger("Port"), 5000);
+  Restart();
+  EXPECT_EQ(w->txtServer->Text(), "192.0.2.7");
 }
 
 TEST_F(SettingsTest, AccessorBeforeInitLoadsAndInitChangesNothingLater) {

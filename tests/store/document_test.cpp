@@ -17,6 +17,7 @@
 #include "framework/core/TextOutputStream.h"
 #include "plist/plist.h"
 #include "tests/store/support/XmlTree.h"
+#include "tests/support/KeptPaths.h"
 #include "tests/support/PathState.h"
 #include "tests/support/TempFolder.h"
 
@@ -297,77 +298,17 @@ TEST_F(DocumentTest, FallbackStaysUntouched) {
 // and the closing lines over the path: the result never loaded again, a link
 // became a regular file, and a read-only file was replaced by the rename.
 // Now nothing is written and the path stays as it was.
-struct KeptPathCase {
-  const char* name;
-  void (*make)(const std::string& folder, const std::string& path);
-  const char* loadMessage;  // "" when the load succeeds
-  bool denyOpening;         // the file cannot be opened for reading
-};
-
-const KeptPathCase kKeptPaths[] = {
-    {"text that is not a property list",
-     [](const std::string&, const std::string& path) { WriteFile(path, "one\ntwo\n"); },
-     "Not a plist file", false},
-    {"header lines without a root line",
-     [](const std::string&, const std::string& path) {
-       WriteFile(path, Join({kNewHeaders[0], kNewHeaders[1], kNewHeaders[2], "</plist>"}));
-     },
-     "Not a plist file", false},
-    {"blank lines and one line of text",
-     [](const std::string&, const std::string& path) { WriteFile(path, "\n\n  \n"); },
-     "Not a plist file", false},
-    {"a link to nowhere",
-     [](const std::string&, const std::string& path) { symlink("nowhere", path.c_str()); },
-     "Not a plist file", false},
-    {"a FIFO", [](const std::string&, const std::string& path) { mkfifo(path.c_str(), 0644); },
-     "Not a plist file", false},
-    {"a folder",
-     [](const std::string&, const std::string& path) {
-       FolderItem(path).CreateAsFolder();
-       WriteFile(path + "/inside", "x");
-     },
-     "Not a plist file", false},
-    {"a link to a folder",
-     [](const std::string& folder, const std::string& path) {
-       FolderItem(folder + "/sub").CreateAsFolder();
-       symlink("sub", path.c_str());
-     },
-     "Not a plist file", false},
-    {"a link to a device",
-     [](const std::string&, const std::string& path) { symlink("/dev/null", path.c_str()); },
-     "Not a plist file", false},
-    {"a property list that cannot be read",
-     [](const std::string&, const std::string& path) {
-       WriteFile(path, XmlFile({"\t<key>a</key>", "\t<string>x</string>"}));
-       chmod(path.c_str(), 0200);  // write bit only: not read-only, but unreadable
-     },
-     "Not a plist file", true},
-    {"a read-only property list",
-     [](const std::string&, const std::string& path) {
-       WriteFile(path, XmlFile({"\t<key>a</key>", "\t<string>x</string>"}));
-       chmod(path.c_str(), 0444);
-     },
-     "", false},
-    {"a link to a read-only property list",
-     [](const std::string& folder, const std::string& path) {
-       WriteFile(folder + "/real", XmlFile({"\t<key>a</key>", "\t<string>x</string>"}));
-       chmod((folder + "/real").c_str(), 0444);
-       symlink("real", path.c_str());
-     },
-     "", false},
-};
-
 TEST_F(DocumentTest, SaveLeavesAPathItCannotReadOrReplaceAsItWas) {
-  for (const KeptPathCase& c : kKeptPaths) {
+  for (const testsupport::KeptPath& c : testsupport::kKeptPaths) {
     testsupport::TempFolder folder;
     const std::string path = folder.File("a.plist");
-    c.make(folder.Path(), path);
+    c.make(folder.Path(), path, XmlFile({"\t<key>a</key>", "\t<string>x</string>"}));
     const std::string before = testsupport::PathState(path);
     const std::string names = ListFolder(folder.Path());
     fw::ScopedHook<fw::SetFileOpenHook> deny(c.denyOpening ? testsupport::DenyOpening(path)
                                                            : fw::FileOpenHook());
     Document doc{FolderItem(path)};
-    EXPECT_EQ(doc.errorMessage, c.loadMessage) << c.name;
+    EXPECT_EQ(doc.errorMessage, c.loads ? "" : "Not a plist file") << c.name;
     doc.root->SetString("Server", "example.org");
     doc.error = false;
     doc.Save(true);
