@@ -234,6 +234,23 @@ TEST_F(SettingsTest, PathThatCannotBeReadOrReplacedIsLeftAsItWas) {
   }
 }
 
+TEST_F(SettingsTest, ReadFailureGivesTheDefaultsAndLeavesTheFile) {
+  const std::string stored =
+      std::string(kHeader) +
+      "\t<key>Server</key>\n\t<string>example.org</string>\n</dict>\n</plist>\n";
+  std::ofstream(SettingsFile(), std::ios::binary) << stored;
+  {
+    fw::ScopedHook<fw::SetFileOpenHook> failing(testsupport::FailReading(SettingsFile()));
+    Restart();
+  }
+  EXPECT_EQ(w->txtServer->Text(), "");
+  EXPECT_EQ(w->txtPort->Text(), "3128");
+  Fill("192.0.2.7", "5000", "n");
+  Quit();
+  EXPECT_TRUE(boxes.messages.empty());
+  EXPECT_EQ(FileText(), stored);
+}
+
 // A settings file reached through a link keeps working: the file it leads
 // to holds the new settings, and the link stays.
 TEST_F(SettingsTest, LinkToTheSettingsFileKeepsWorking) {

@@ -319,6 +319,12 @@ TEST_F(DocumentTest, SaveLeavesAPathItCannotReadOrReplaceAsItWas) {
   }
 }
 
+TEST_F(DocumentTest, ReadFailureWhileLoadingPassesToTheCaller) {
+  WriteFile(tmp.File("a"), XmlFile({"\t<key>a</key>", "\t<string>x</string>"}));
+  fw::ScopedHook<fw::SetFileOpenHook> failing(testsupport::FailReading(tmp.File("a")));
+  EXPECT_THROW(Document{Item("a")}, fw::IOError);
+}
+
 // A link to a readable file keeps working: the file it leads to gets the
 // saved document and the link stays a link.
 TEST_F(DocumentTest, SaveThroughALinkReplacesTheFileItLeadsTo) {

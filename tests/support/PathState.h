@@ -1,7 +1,7 @@
 // What stands at a path, for tests that check a save left it as it was: its
 // kind, and for a regular file its permission bits and bytes, for a folder
-// its names, for a symbolic link where it leads and what stands there. And a
-// file-open hook that makes one file unreadable, also for root.
+// its names, for a symbolic link where it leads and what stands there. And
+// file-open hooks that make one file unreadable, also for root.
 #pragma once
 
 #include <fcntl.h>
@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "framework/core/TextInputStream.h"
 #include "tests/support/TempFolder.h"
@@ -45,6 +46,16 @@ inline fw::FileOpenHook DenyOpening(std::string path) {
       errno = EACCES;
       return -1;
     }
+    return open(p, flags);
+  };
+}
+
+// An open hook under which the file at path opens, but every read of it
+// fails (it is opened for writing only, so read(2) gives EBADF); every other
+// file opens as usual.
+inline fw::FileOpenHook FailReading(std::string path) {
+  return [path = std::move(path)](const char* p, int flags) -> int {
+    if (path == p) return open(p, (flags & ~O_ACCMODE) | O_WRONLY);
     return open(p, flags);
   };
 }
