@@ -2,7 +2,8 @@
 // of arbitrary texts through the writer and the reader.
 //
 // First, the input is a file. Loading, saving, dumping and releasing it must
-// not crash, leak or hang, whatever it holds. The conversion command of a
+// not crash, leak or hang, whatever it holds, and a file holding text that
+// did not load must come out of the save byte for byte as it was. The conversion command of a
 // binary file is replaced by one that fails, so no process is started.
 // Then the input is also read as a recipe for a tree (keys and values of
 // any bytes, every type, nested levels). Saved and loaded again, the tree
@@ -14,6 +15,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -45,13 +47,21 @@ void WriteBytes(const std::string& path, std::string_view bytes) {
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
+std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
 void LoadSaveDump(std::string_view bytes) {
   const std::string path = Folder() + "/in.plist";
   WriteBytes(path, bytes);
   plist doc{fw::FolderItem(path)};
   Require(doc.root != nullptr, "no root after a load");
+  const bool keep = doc.errorMessage == "Not a plist file" &&
+                    bytes.find_first_not_of("\r\n") != std::string_view::npos;
   doc.Dump();
   doc.Save(true);
+  Require(!keep || ReadBytes(path) == bytes, "a save changed a file that did not load");
   plist again{fw::FolderItem(path)};
   Require(again.root != nullptr, "no root after reloading a save");
   std::remove((path + " temp").c_str());
