@@ -207,13 +207,27 @@ fw::String plistDict::BracketsToCode(const fw::String& text) {
   return out;
 }
 
+namespace {
+
+// Whether c is one of the characters AppendEncoded replaces. A plain
+// comparison per character: string_view::find_first_of would search the set
+// once for every character of the text.
+inline bool NeedsEscape(char c) {
+  return c == '&' || c == '<' || c == '>' || c == '\r' || c == '\n';
+}
+
+}  // namespace
+
 // Escapes "&" (first), "<", ">", and writes CR and LF as character
 // references, so that every value and key stands on one line.
 void plistDict::AppendEncoded(std::string_view text, fw::String& out) {
-  for (size_t at = text.find_first_of("&<>\r\n"); at != std::string_view::npos;
-       at = text.find_first_of("&<>\r\n")) {
-    out.append(text.substr(0, at));
-    switch (text[at]) {
+  size_t plain = 0;  // start of the text not yet appended
+  for (size_t at = 0; at < text.size(); ++at) {
+    const char c = text[at];
+    if (!NeedsEscape(c)) continue;
+    out.append(text.substr(plain, at - plain));
+    plain = at + 1;
+    switch (c) {
       case '&':
         out += "&amp;";
         break;
@@ -229,7 +243,6 @@ void plistDict::AppendEncoded(std::string_view text, fw::String& out) {
       default:
         out += "&#10;";
     }
-    text.remove_prefix(at + 1);
   }
-  out.append(text);
+  out.append(text.substr(plain));
 }
