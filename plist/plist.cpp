@@ -3,6 +3,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <string_view>
+#include <utility>
+
 #include "framework/core/Clipboard.h"
 #include "framework/core/Shell.h"
 #include "framework/core/TextInputStream.h"
@@ -14,6 +17,7 @@ namespace {
 const char kNotAPlist[] = "Not a plist file";
 const char kCannotSave[] = "Could not open file for saving";
 const char kRootLine[] = "<dict>";
+const char kEmptyRootLine[] = "<dict/>";
 
 // The four lines before the tree of a new document.
 const char* const kNewHeaders[] = {
@@ -48,6 +52,67 @@ bool FileHoldsNoText(const fw::FolderItem& item) {
 bool MayReplace(const fw::FolderItem& item) { return !item.Exists() || item.IsWriteableFile(); }
 
 bool BeginsWithBplist(const fw::String& line) { return line.compare(0, 6, "bplist") == 0; }
+
+bool IsRootLine(const fw::String& line) { return line == kRootLine || line == kEmptyRootLine; }
+
+// What may stand before the root, in this order, each at most once: the XML
+// declaration (first of all), a DOCTYPE without an internal subset, and the
+// <plist> tag, which must be there; each on one line, blanks around them.
+class Prolog {
+ public:
+  bool Line(std::string_view line) {
+    bool fileStart = std::exchange(first_, false);
+    if (fileStart && line.substr(0, 3) == "\xEF\xBB\xBF") line.remove_prefix(3);  // UTF-8 BOM
+    for (;;) {
+      size_t start = 0;
+      while (start < line.size() && (line[start] == ' ' || line[start] == '\t')) ++start;
+      line.remove_prefix(start);
+      if (line.empty()) return true;
+      const size_t end = line.find('>');
+      if (end == std::string_view::npos) return false;
+      if (!Item(line.substr(0, end + 1), fileStart && start == 0)) return false;
+      fileStart = false;
+      line.remove_prefix(end + 1);
+    }
+  }
+  bool Complete() const { return stage_ == kPlist; }
+
+ private:
+  enum Stage { kNone, kDeclaration, kDoctype, kPlist };
+
+  static bool StartsTag(std::string_view item, std::string_view name) {
+    return item.substr(0, name.size()) == name &&
+           (item[name.size()] == ' ' || item[name.size()] == '\t' || item[name.size()] == '>' ||
+            item[name.size()] == '?');
+  }
+
+  bool Item(std::string_view item, bool atFileStart) {
+    if (atFileStart && StartsTag(item, "<?xml") && item.substr(item.size() - 2) == "?>")
+      return Next(kDeclaration);
+    if (StartsTag(item, "<!DOCTYPE") && item.find('[') == std::string_view::npos)
+      return Next(kDoctype);
+    if (StartsTag(item, "<plist") && item.substr(item.size() - 2) != "/>") return Next(kPlist);
+    return false;
+  }
+
+  bool Next(Stage stage) {
+    if (stage <= stage_) return false;
+    stage_ = stage;
+    return true;
+  }
+
+  bool first_ = true;
+  Stage stage_ = kNone;
+};
+
+// Whether the header lines from position first on, the root line last,
+// hold nothing but the prolog.
+bool PrologOnly(const std::vector<fw::String>& lines, std::size_t first) {
+  Prolog prolog;
+  for (std::size_t i = first; i + 1 < lines.size(); ++i)
+    if (!prolog.Line(lines[i])) return false;
+  return prolog.Complete();
+}
 
 // True when the file at item begins with the binary form's "bplist" mark.
 bool IsBinaryFile(const fw::FolderItem& item) {
@@ -118,11 +183,11 @@ void plist::LoadSource(const fw::FolderItem& source) {
   }
   if (!in) return NotAPlist();
   const std::size_t firstHeader = headers.size();
-  while (!in->Eof() && line != kRootLine) {
+  while (!in->Eof() && !IsRootLine(line)) {
     line = in->ReadLine();
     headers.push_back(line);
   }
-  if (line != kRootLine) {
+  if (!IsRootLine(line)) {
     // A text file without any text holds nothing to keep: it takes the header
     // lines of a new document, so that its first save makes a readable file
     // instead of entries without a header that no later load accepts.
@@ -132,7 +197,14 @@ void plist::LoadSource(const fw::FolderItem& source) {
     }
     return NotAPlist();
   }
-  root->Load(in.get(), "root", false, nullptr, this, true);
+  if (headers.size() == firstHeader || !PrologOnly(headers, firstHeader)) return NotAPlist();
+  // An empty root "<dict/>" is kept as the opening line "<dict>", which the
+  // save follows with the entries and the closing "</dict>".
+  const bool emptyRoot = line == kEmptyRootLine;
+  if (emptyRoot) headers.back() = kRootLine;
+  root->Load(nullptr, "root", false, nullptr, this, false);
+  root->ReadLevel(*in, !emptyRoot);
+  if (notAPlist_) root = std::make_unique<plistDict>();  // the blank root of a refused load
 }
 
 // Makes the " temp" copy beside source, converts it to XML and opens it; null

@@ -10,8 +10,13 @@
 //   operation (see plistDict.h), or of the document's own load and save,
 //   which only ever set them (never clear them) with exactly these texts:
 //     "Not a plist file"                no line of the file is exactly "<dict>"
-//                                       (also: the file, or its temporary
-//                                       copy, cannot be opened or made)
+//                                       or "<dict/>", the lines before it hold
+//                                       more than the prolog (below), or the
+//                                       reader refused the rest (see
+//                                       plistDict::Load); the root is then a
+//                                       blank node (also: the file, or its
+//                                       temporary copy, cannot be opened or
+//                                       made)
 //     <absolute path> + " does not exist"  neither file nor fallback exists
 //     "Could not open file for saving"  Save wrote nothing (see below), or
 //                                       could not write the whole file, or
@@ -39,7 +44,14 @@
 // - Loading an XML file reads it directly; `headers` keeps every line before
 //   the tree up to and including the first line that is exactly "<dict>",
 //   and Save writes them back byte for byte, then the tree (one element per
-//   line, see plistDict::Write), then "</dict>" and "</plist>". A missing
+//   line, see plistDict::Write), then "</dict>" and "</plist>". The lines
+//   before the root hold only the prolog: the XML declaration (first in the
+//   file, a UTF-8 byte-order mark allowed before it), a DOCTYPE without an
+//   internal subset and the "<plist>" tag, which must be there, in that
+//   order, each whole on its line, with blanks and blank lines around them.
+//   An empty root line "<dict/>" reads as an empty root and is kept in
+//   `headers` as "<dict>", so that a save writes the opening, the entries
+//   and "</dict>". A missing
 //   file gives an empty root and the four header lines of a new document.
 //   A text file with no text in it (empty, or empty lines only) ends in "Not
 //   a plist file" but takes the four header lines of a new document too, and

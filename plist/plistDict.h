@@ -275,20 +275,36 @@ class plistDict {
   static constexpr std::size_t kMaxDepth = 10000;
 
   // Initialises this node from the arguments and, with readContents, reads
-  // this level and every level nested in it from stream, up to and including
-  // the level's end tag. Records no error; a read failure of the stream
-  // (fw::IOError) passes to the caller. Values and keys are decoded with
-  // CodeToBrackets, exactly once (also a value spread over several lines); a
-  // key line ends the level only when the key as written equals the end tag,
-  // so an escaped key that decodes to it stays a key. A value or key spread
-  // over several lines is its pieces joined by the line end that ended each
-  // line, continuation lines whole; data pieces are joined with nothing,
-  // without their leading control characters.
+  // this level and every level nested in it from stream: the level's
+  // contents, its end tag, and then the rest of the stream, which may hold
+  // only blanks and one "</plist>". A read failure of the stream (fw::IOError)
+  // passes to the caller.
+  //
+  // It reads exactly or refuses. Read: the elements "key", "dict", "array",
+  // "<true/>", "<false/>", "<dict/>", "<array/>" and leaf elements of any
+  // other name (the name becomes the entry's type), with blanks allowed
+  // before a tag's ">"; control characters and blanks between elements are
+  // layout. Texts of keys and values are taken whole, over as many lines as
+  // they span, every line end inside them read as LF; in "data" the lines
+  // are joined with nothing, each without its leading control characters.
+  // Every character reference ("&#N;", "&#xN;", of a character XML allows)
+  // and the five entities "&lt;" "&gt;" "&amp;" "&quot;" "&apos;" are
+  // decoded. A file that ends between elements keeps what was read.
+  //
+  // Refused, with the node left empty and, when it belongs to a document,
+  // the document's load ended in "Not a plist file": text outside a value;
+  // comments, processing instructions, CDATA and declarations; attributes;
+  // a tag that does not end on its line; any other self-closing leaf; a
+  // closing tag other than the level's own or the open text's; a key in an
+  // array level, a key without a value, a value without a key, a key
+  // repeated in a dict level; "<" in a text; a malformed or unknown
+  // reference; a text still open at the end of the stream; anything after
+  // the level but blanks and one "</plist>".
   // REQUIRES: stream is not null when readContents.
   void Load(fw::TextInputStream* stream, const fw::String& name, bool arrayFlag, plistDict* parent,
             plist* document, bool readContents);
-  // Decodes "&lt;", "&gt;", "&#13;" (CR), "&#10;" (LF) and then "&amp;";
-  // every other entity stays as written.
+  // Decodes every character reference and the five entities, as the reader
+  // does; a reference that cannot be decoded stays as written.
   static fw::String CodeToBrackets(const fw::String& text);
 
   // ---- XML writing and dump ---------------------------------------------------
@@ -457,8 +473,10 @@ class plistDict {
   friend class plistXmlReader;
   friend class plistXmlWriter;
 
-  // CodeToBrackets of text into out (replacing what out held).
-  static void DecodeInto(std::string_view text, fw::String& out);
+  // The reader behind Load, on this initialised node: its contents when
+  // open (else the level is already closed, as a "<dict/>" is) and the rest
+  // of the stream. A refusal empties the node and tells the document.
+  void ReadLevel(fw::TextInputStream& stream, bool open);
   // BracketsToCode of text appended to out.
   static void AppendEncoded(std::string_view text, fw::String& out);
 

@@ -1,266 +1,325 @@
 // The XML reader: fills a level, and every level nested in it, from the
 // line-oriented property-list form, one line at a time.
 //
+// It reads exactly or refuses: every element, key and text of the file ends
+// up in the tree as XML reads it, or the whole read is refused. Nothing is
+// skipped, cut or moved to another level. Blanks and tabs between elements
+// are layout; a value's text is taken whole, over as many lines as it spans.
+//
 // The levels are read with an explicit stack instead of one call per level,
-// so the depth of a file costs heap, not stack. Each level keeps its own
-// state exactly as a separate call would: the fields of a line that opened a
-// nested level are handled by the outer level once the nested one has ended.
-#include <deque>
+// so the depth of a file costs heap, not stack.
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "framework/core/TextInputStream.h"
+#include "framework/core/Utf8.h"
 #include "plist/plist.h"
 #include "plist/plistDict.h"
 
 namespace {
 
-bool Contains(std::string_view text, std::string_view part) {
-  return text.find(part) != std::string_view::npos;
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// Indentation: the leading control characters and blanks of a line.
+std::string_view WithoutIndent(std::string_view line) {
+  size_t i = 0;
+  while (i < line.size() && static_cast<unsigned char>(line[i]) <= 32) ++i;
+  return line.substr(i);
 }
 
-// The text without its leading control characters (as StripAll, in place).
-std::string_view Stripped(std::string_view text) {
+std::string_view WithoutBlanks(std::string_view text) {
+  size_t i = 0;
+  while (i < text.size() && IsBlank(text[i])) ++i;
+  return text.substr(i);
+}
+
+// The text without its leading control characters.
+std::string_view WithoutControls(std::string_view text) {
   size_t i = 0;
   while (i < text.size() && static_cast<unsigned char>(text[i]) < 32) ++i;
   return text.substr(i);
 }
 
-// Position of the first "</" + name + tail in text, or npos.
-size_t FindClosing(std::string_view text, std::string_view name, std::string_view tail = {}) {
-  for (size_t at = text.find("</"); at != std::string_view::npos; at = text.find("</", at + 1)) {
-    std::string_view after = text.substr(at + 2);
-    if (after.substr(0, name.size()) == name && after.substr(name.size(), tail.size()) == tail)
-      return at;
+bool IsNameChar(char c) {
+  if (static_cast<unsigned char>(c) <= 32) return false;
+  switch (c) {
+    case '<':
+    case '>':
+    case '/':
+    case '&':
+    case '=':
+    case '"':
+    case '\'':
+      return false;
+    default:
+      return true;
   }
-  return std::string_view::npos;
 }
 
-bool EndsWith(std::string_view text, std::string_view tail) {
-  return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
+// One tag at the start of text: "<name>", "<name/>" or "</name>", blanks
+// allowed before the ">". False for anything else (attributes, comments,
+// declarations, a tag that does not end on its line).
+struct Tag {
+  std::string_view name;
+  bool closing = false;
+  bool selfClosing = false;
+  size_t length = 0;  // of the whole tag
+};
+
+bool ScanTag(std::string_view text, Tag& tag) {
+  size_t i = 1;
+  tag.closing = text.size() > 1 && text[1] == '/';
+  if (tag.closing) ++i;
+  const size_t start = i;
+  if (i < text.size() && (text[i] == '!' || text[i] == '?')) return false;  // <!-- <![CDATA[ <?pi
+  while (i < text.size() && IsNameChar(text[i])) ++i;
+  if (i == start) return false;
+  tag.name = text.substr(start, i - start);
+  while (i < text.size() && IsBlank(text[i])) ++i;
+  tag.selfClosing = !tag.closing && i < text.size() && text[i] == '/';
+  if (tag.selfClosing) ++i;
+  if (i >= text.size() || text[i] != '>') return false;
+  tag.length = i + 1;
+  return true;
 }
 
-// The tags of one line as fields: the line is split between "><" unless a
-// closing tag "</" follows, which stays joined to the tag before it.
-void SplitFields(std::string_view line, std::vector<std::string_view>& fields) {
-  fields.clear();
-  size_t start = 0;
-  for (size_t i = 0; i + 1 < line.size(); ++i) {
-    if (line[i] == '>' && line[i + 1] == '<' && (i + 2 >= line.size() || line[i + 2] != '/')) {
-      fields.push_back(line.substr(start, i + 1 - start));
-      start = i + 1;
+bool IsXmlChar(std::uint32_t c) {
+  return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) ||
+         (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
+}
+
+int DigitValue(char c, bool hex) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (!hex) return -1;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// "&#N;" or "&#xN;" at the start of text (after its "&#"): the length of the
+// whole reference, or 0 when it is malformed or names no XML character.
+size_t CharacterReference(std::string_view text, fw::String& out) {
+  size_t i = 2;
+  const bool hex = i < text.size() && text[i] == 'x';
+  if (hex) ++i;
+  const size_t digits = i;
+  std::uint32_t code = 0;
+  for (int d; i < text.size() && (d = DigitValue(text[i], hex)) >= 0; ++i) {
+    code = code * (hex ? 16 : 10) + static_cast<std::uint32_t>(d);
+    if (code > 0x10FFFF) code = 0x110000;  // stays out of range, never wraps
+  }
+  if (i == digits || i >= text.size() || text[i] != ';' || !IsXmlChar(code)) return 0;
+  fw::utf8::Append(code, out);
+  return i + 1;
+}
+
+// The reference at the start of text (which begins with "&") decoded onto
+// out: its length, or 0 (out unchanged) when it is malformed or unknown.
+size_t Reference(std::string_view text, fw::String& out) {
+  if (text.size() > 1 && text[1] == '#') return CharacterReference(text, out);
+  struct Entity {
+    std::string_view code;
+    char c;
+  };
+  static constexpr Entity kEntities[] = {
+      {"&lt;", '<'}, {"&gt;", '>'}, {"&amp;", '&'}, {"&quot;", '"'}, {"&apos;", '\''}};
+  for (const Entity& e : kEntities) {
+    if (text.substr(0, e.code.size()) == e.code) {
+      out += e.c;
+      return e.code.size();
     }
   }
-  fields.push_back(line.substr(start));
+  return 0;
+}
+
+// The text with its references decoded, appended to out; false at the first
+// malformed or unknown reference.
+bool AppendDecoded(std::string_view text, fw::String& out) {
+  for (size_t amp = text.find('&'); amp != std::string_view::npos; amp = text.find('&')) {
+    out.append(text.substr(0, amp));
+    text.remove_prefix(amp);
+    const size_t used = Reference(text, out);
+    if (used == 0) return false;
+    text.remove_prefix(used);
+  }
+  out.append(text);
+  return true;
 }
 
 }  // namespace
 
-// The reading state of one level, as one call of the reader would hold it.
+// One open level: its node and, in a dict level, the key read for the next
+// element.
 struct plistXmlLevel {
   plistDict* node;
-  fw::String endTag;
-  fw::String lastField;
-  fw::String currentKey;
-  fw::String tagName;
-  fw::String elementType;
-  fw::String pending;
-  bool multiLine = false;
-  bool keyOpen = false;  // the open multi-line element is a key
-  bool selfClosing = false;
-  fw::String line;                       // the line being handled
-  std::string_view indent;               // its leading control characters
-  bool keepIndent = false;               // they belong to the open value
-  std::vector<std::string_view> fields;  // its fields, into line
-  size_t nextField = 0;
+  fw::String key;
+  bool haveKey = false;
 };
 
 class plistXmlReader {
  public:
-  plistXmlReader(fw::TextInputStream& stream, plistDict* node) : stream_(stream) { Push(node); }
+  enum class Outcome { Exact, CutShort, Refused };
 
-  // True when reading stopped at the nesting bound.
-  bool CutShort() const { return stopped_; }
-
-  void Run() {
-    while (!levels_.empty()) {
-      plistXmlLevel& level = levels_.back();
-      if (level.nextField < level.fields.size()) {
-        HandleField(level, level.fields[level.nextField++]);
-      } else if (LevelEnds(level)) {
-        levels_.pop_back();
-      } else {
-        ReadLine(level);
-      }
+  // Reads node's contents when open, else only what follows the level.
+  plistXmlReader(fw::TextInputStream& stream, plistDict* node, bool open) : stream_(stream) {
+    if (open) {
+      levels_.push_back({node, {}, false});
+    } else {
+      state_ = State::After;
     }
+  }
+
+  Outcome Run() {
+    for (;;) {
+      while (!rest_.empty() && !refused_ && !stopped_) Step();
+      if (refused_) return Outcome::Refused;
+      if (stopped_) return Outcome::CutShort;
+      if (stream_.Eof()) break;
+      NextLine();
+    }
+    // A value, or a key without its value, still open at the end is lost.
+    if (state_ == State::Text) return Outcome::Refused;
+    if (state_ == State::Level && levels_.back().haveKey) return Outcome::Refused;
+    return Outcome::Exact;
   }
 
  private:
-  void Push(plistDict* node) {
-    levels_.emplace_back();
-    levels_.back().node = node;
-    levels_.back().endTag = node->isArray ? "</array>" : "</dict>";
-  }
+  enum class State {
+    Level,  // between the elements of the innermost open level
+    Text,   // inside the text of a key or a leaf value
+    After,  // the outermost level has ended
+  };
 
-  bool LevelEnds(plistXmlLevel& level) {
-    return stopped_ || stream_.Eof() || level.lastField == level.endTag ||
-           level.lastField == "<dict/>";
-  }
-
-  // A value or key spread over lines is its pieces joined by the line end
-  // that ended each line, each continuation line whole (its tabs are part of
-  // the value); data pieces are joined with nothing, without their indent.
-  void ReadLine(plistXmlLevel& level) {
-    if (level.node->isArray && !level.multiLine) {
-      ++level.node->indexOf;
-      level.currentKey = std::to_string(level.node->indexOf);
-    }
-    // Within an open value the stream's last line was this level's own.
-    const bool text = level.multiLine && level.tagName != "data";
-    if (text) level.pending.append(stream_.LineEnd());
-    stream_.ReadLine(level.line);
-    std::string_view stripped = Stripped(level.line);
-    level.indent = std::string_view(level.line).substr(0, level.line.size() - stripped.size());
-    level.keepIndent = text;
-    SplitFields(stripped, level.fields);
-    level.nextField = 0;
-  }
-
-  void HandleField(plistXmlLevel& level, std::string_view field) {
-    const bool firstOfValueLine = std::exchange(level.keepIndent, false);
-    if (field.substr(0, 5) == "<key>") return KeyField(level, field);
-    if (field == level.endTag) {
-      level.lastField = level.endTag;
-      return;
-    }
-    if (firstOfValueLine && level.multiLine) level.pending.append(level.indent);
-    if (level.multiLine && !IsClosingTag(field, level.tagName)) {
-      return ContinuationField(level, field);
-    }
-    if (level.keyOpen) {  // the field is "</key>"
-      level.lastField = field;
-      return FinishPending(level);
-    }
-    if (Contains(field, ">")) return TagField(level, field);
-    level.lastField = field;
-  }
-
-  static bool IsClosingTag(std::string_view field, std::string_view tagName) {
-    return field.size() == tagName.size() + 3 && field.substr(0, 2) == "</" &&
-           field.substr(2, tagName.size()) == tagName && field.back() == '>';
-  }
-
-  void KeyField(plistXmlLevel& level, std::string_view field) {
-    std::string_view key = field.substr(5);
-    if (EndsWith(key, "</key>")) {
-      key.remove_suffix(6);
-    } else if (!level.multiLine && !Contains(key, "</key>")) {
-      // A key spread over lines: read as a value is, then made the key.
-      level.multiLine = true;
-      level.keyOpen = true;
-      level.tagName = "key";
-      level.pending = key;
-      level.lastField = key;
-      return;
-    }
-    plistDict::DecodeInto(key, level.currentKey);
-    // The text as written decides whether the level ends, so that a key
-    // whose decoded text equals the end tag stays a key.
-    level.lastField = key;
-  }
-
-  void ContinuationField(plistXmlLevel& level, std::string_view field) {
-    size_t at = FindClosing(field, level.tagName, ">");
-    if (at != std::string_view::npos) {
-      field = field.substr(0, at);
-      level.multiLine = false;
-    }
-    level.pending.append(field);
-    level.lastField = field;
-    if (!level.multiLine) FinishPending(level);
-  }
-
-  // The multi-line value or key just closed becomes the entry's value or
-  // the current key.
-  void FinishPending(plistXmlLevel& level) {
-    level.multiLine = false;
-    if (!level.keyOpen) return StoreValue(level);
-    level.keyOpen = false;
-    plistDict::DecodeInto(level.pending, level.currentKey);
-    level.pending.clear();
-  }
-
-  void StoreValue(plistXmlLevel& level) {
-    fw::String value;
-    plistDict::DecodeInto(level.pending, value);
-    level.node->values.SetValue(level.currentKey, std::move(value));
-  }
-
-  void TagField(plistXmlLevel& level, std::string_view field) {
-    std::string_view tag = field.substr(0, field.find('>'));
-    if (!tag.empty() && tag.front() == '<') tag.remove_prefix(1);
-    level.tagName = tag;
-    if (tag == "false/" || tag == "true/") {
-      level.node->types.SetValue(level.currentKey, "boolean");
-      level.node->values.SetValue(level.currentKey, tag == "true/" ? "true" : "false");
-      level.elementType = "boolean";
-      level.lastField = field;
-    } else if ((tag.size() == level.elementType.size() + 1 && tag.front() == '/' &&
-                tag.substr(1) == level.elementType) ||
-               tag == "/key") {
-      level.multiLine = false;
-      StoreValue(level);
-      level.pending.clear();
-      level.lastField = field;
+  void NextLine() {
+    stream_.ReadLine(line_);
+    if (state_ != State::Text) {
+      rest_ = WithoutIndent(line_);
+    } else if (isData_) {
+      rest_ = WithoutControls(line_);  // data lines lose their indentation
     } else {
-      OpeningTag(level, field, tag);
+      text_ += '\n';  // inside text every line end reads as LF, as in XML
+      rest_ = line_;
     }
-    if (level.elementType == "dict" || level.elementType == "array") NestedLevel(level);
   }
 
-  void OpeningTag(plistXmlLevel& level, std::string_view field, std::string_view tag) {
-    level.selfClosing = !tag.empty() && tag.back() == '/';
-    if (level.selfClosing) tag.remove_suffix(1);
-    level.elementType = tag;
-    level.node->types.SetValue(level.currentKey, level.elementType);
-    level.lastField = field;
-    if (level.elementType == "dict" || level.elementType == "array") return;
-    std::string_view rest = field.substr(field.find('>') + 1);
-    level.lastField = rest;
-    size_t close = FindClosing(rest, level.elementType);
-    if (close != std::string_view::npos) {
-      level.pending = rest.substr(0, close);
-      StoreValue(level);
-      return;
-    }
-    level.multiLine = true;
-    level.pending.clear();
-    if (Contains(rest, ">")) return;
-    level.pending = rest;
+  void Step() {
+    if (state_ == State::Text) return TextPiece();
+    rest_ = WithoutBlanks(rest_);
+    if (rest_.empty()) return;
+    Tag tag;
+    if (rest_[0] != '<' || !ScanTag(rest_, tag)) return Refuse();
+    rest_.remove_prefix(tag.length);
+    if (state_ == State::After) return AfterLevel(tag);
+    if (tag.closing) return EndTag(tag);
+    Element(tag);
   }
 
-  void NestedLevel(plistXmlLevel& level) {
-    plistDict* parent = level.node;
-    const bool array = level.elementType == "array";
-    plistDict* child =
-        parent->AppendChildNode(level.currentKey, parent->MakeChildNode(array, level.currentKey));
-    const bool read = !level.selfClosing;
-    child->Load(nullptr, level.currentKey, array, parent, parent->rootClass, false);
-    if (!read) {
-      if (level.elementType == "dict") level.lastField.clear();
+  void Refuse() { refused_ = true; }
+
+  // The text up to the next "<", which must be the element's closing tag.
+  void TextPiece() {
+    const size_t lt = rest_.find('<');
+    if (!AppendDecoded(rest_.substr(0, lt), text_)) return Refuse();
+    if (lt == std::string_view::npos) {
+      rest_ = {};
       return;
     }
+    rest_.remove_prefix(lt);
+    Tag tag;
+    if (!ScanTag(rest_, tag) || !tag.closing || tag.name != textName_) return Refuse();
+    rest_.remove_prefix(tag.length);
+    state_ = State::Level;
+    plistXmlLevel& level = levels_.back();
+    if (textName_ == "key") {
+      level.key.swap(text_);
+      level.haveKey = true;
+    } else {
+      level.node->values.SetValue(valueKey_, std::move(text_));
+    }
+    text_.clear();
+  }
+
+  void EndTag(const Tag& tag) {
+    plistXmlLevel& level = levels_.back();
+    if (tag.name != (level.node->isArray ? "array" : "dict") || level.haveKey) return Refuse();
+    if (level.node->isArray) level.node->indexOf = level.node->count();
+    levels_.pop_back();
+    if (levels_.empty()) state_ = State::After;
+  }
+
+  // After the outermost level: one closing "</plist>", and nothing else.
+  void AfterLevel(const Tag& tag) {
+    if (!tag.closing || tag.name != "plist" || plistClosed_) return Refuse();
+    plistClosed_ = true;
+  }
+
+  void Element(const Tag& tag) {
+    plistXmlLevel& level = levels_.back();
+    plistDict* node = level.node;
+    if (tag.name == "key") {
+      if (node->isArray || level.haveKey || tag.selfClosing) return Refuse();
+      return BeginText(tag.name);
+    }
+    if (node->isArray) {
+      valueKey_ = std::to_string(node->count());
+    } else if (level.haveKey) {
+      valueKey_.swap(level.key);
+      level.haveKey = false;
+    } else {
+      return Refuse();  // a value without a key
+    }
+    const bool nested = tag.name == "dict" || tag.name == "array";
+    const bool boolean = tag.selfClosing && (tag.name == "true" || tag.name == "false");
+    if (tag.selfClosing && !nested && !boolean) return Refuse();
+    if (!AddType(node, boolean ? std::string_view("boolean") : tag.name)) return Refuse();
+    if (nested) return NestedLevel(node, tag);
+    if (boolean) return node->values.SetValue(valueKey_, fw::String(tag.name));
+    BeginText(tag.name);
+  }
+
+  // False when the key is already taken in the level.
+  bool AddType(plistDict* node, std::string_view type) {
+    const std::int32_t before = node->count();
+    typeName_.assign(type);
+    node->types.SetValue(valueKey_, typeName_);
+    if (node->isArray) node->indexOf = node->count();
+    return node->count() > before;
+  }
+
+  void BeginText(std::string_view name) {
+    state_ = State::Text;
+    textName_.assign(name);
+    isData_ = name == "data";
+    text_.clear();
+  }
+
+  void NestedLevel(plistDict* parent, const Tag& tag) {
+    const bool array = tag.name == "array";
+    plistDict* child = parent->AppendChildNode(valueKey_, parent->MakeChildNode(array, valueKey_));
+    child->Load(nullptr, valueKey_, array, parent, parent->rootClass, false);
+    if (tag.selfClosing) return;
     if (levels_.size() >= plistDict::kMaxDepth) {
       stopped_ = true;  // too deep: reading ends here, as at the end of the file
       return;
     }
-    Push(child);
+    levels_.push_back({child, {}, false});
   }
 
   fw::TextInputStream& stream_;
-  std::deque<plistXmlLevel> levels_;  // references stay valid as levels come and go
+  std::vector<plistXmlLevel> levels_;
+  State state_ = State::Level;
+  fw::String line_;        // the line being read
+  std::string_view rest_;  // its part not yet read
+  fw::String textName_;    // element whose text is being read
+  bool isData_ = false;
+  fw::String text_;      // that text so far, decoded
+  fw::String valueKey_;  // key of the element being read
+  fw::String typeName_;
+  bool plistClosed_ = false;
+  bool refused_ = false;
   bool stopped_ = false;
 };
 
@@ -275,50 +334,44 @@ void plistDict::Load(fw::TextInputStream* stream, const fw::String& nodeName, bo
   indexOf = -1;
   if (!readContents) return;
   if (stream == nullptr) throw fw::IOError("no stream to read the level from");
-  plistXmlReader reader(*stream, this);
-  reader.Run();
-  if (reader.CutShort() && rootClass) rootClass->cutShort_ = true;
+  ReadLevel(*stream, true);
 }
 
-fw::String plistDict::StripAll(const fw::String& text) {
-  size_t i = 0;
-  while (i < text.size() && static_cast<unsigned char>(text[i]) < 32) ++i;
-  return text.substr(i);
+void plistDict::ReadLevel(fw::TextInputStream& stream, bool open) {
+  plistXmlReader reader(stream, this, open);
+  switch (reader.Run()) {
+    case plistXmlReader::Outcome::Exact:
+      return;
+    case plistXmlReader::Outcome::CutShort:
+      if (rootClass) rootClass->cutShort_ = true;
+      return;
+    case plistXmlReader::Outcome::Refused:
+      break;
+  }
+  for (auto last = static_cast<std::int32_t>(children.size()) - 1; last > 0; --last)
+    TakeChildAt(last);  // from the end: nothing moves
+  values.Clear();
+  types.Clear();
+  indexOf = -1;
+  if (rootClass) rootClass->NotAPlist();
 }
 
+fw::String plistDict::StripAll(const fw::String& text) { return fw::String(WithoutControls(text)); }
+
+// A reference that cannot be decoded stays as written.
 fw::String plistDict::CodeToBrackets(const fw::String& text) {
   fw::String out;
-  DecodeInto(text, out);
-  return out;
-}
-
-// Decodes "&lt;", "&gt;", "&#13;", "&#10;" and then "&amp;"; one pass from
-// left to right gives the same text as those replacements in turn.
-void plistDict::DecodeInto(std::string_view text, fw::String& out) {
-  struct Entity {
-    std::string_view code;
-    char c;
-  };
-  static constexpr Entity kEntities[] = {
-      {"&lt;", '<'}, {"&gt;", '>'}, {"&#13;", '\r'}, {"&#10;", '\n'}, {"&amp;", '&'}};
-  out.clear();
   std::string_view rest = text;
   for (size_t amp = rest.find('&'); amp != std::string_view::npos; amp = rest.find('&')) {
     out.append(rest.substr(0, amp));
     rest.remove_prefix(amp);
-    bool decoded = false;
-    for (const Entity& e : kEntities) {
-      if (rest.substr(0, e.code.size()) == e.code) {
-        out += e.c;
-        rest.remove_prefix(e.code.size());
-        decoded = true;
-        break;
-      }
-    }
-    if (!decoded) {
+    size_t used = Reference(rest, out);
+    if (used == 0) {
       out += '&';
-      rest.remove_prefix(1);
+      used = 1;
     }
+    rest.remove_prefix(used);
   }
   out.append(rest);
+  return out;
 }

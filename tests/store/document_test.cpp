@@ -126,24 +126,63 @@ const LoadCase kLoadCases[] = {
      kNewHeaders,
      "",
      ""},
+    // The reader would start at that line and take the root for a nested
+    // dict without a key.
     {"first line is <dict>",
      {{"a.plist", "<dict>\n<key>a</key>\n<string>x</string>\n</dict>\n"}},
      "a.plist",
      nullptr,
-     false,
-     "",
+     true,
+     "Not a plist file",
      {},
-     " (dict) [dict]\n  a (string) = x\n",
-     "root"},
+     "",
+     ""},
     {"file ends with its <dict> line",
-     {{"a.plist", "<?xml?>\n<dict>\n"}},
+     {{"a.plist", "<?xml version=\"1.0\"?>\n<plist>\n<dict>\n"}},
      "a.plist",
      nullptr,
      false,
      "",
-     {"<?xml?>", "<dict>"},
+     {"<?xml version=\"1.0\"?>", "<plist>", "<dict>"},
      "",
      "root"},
+    {"empty root <dict/>: the header ends in the opening line",
+     {{"a.plist", Join({kNewHeaders[0], kNewHeaders[1], kNewHeaders[2], "<dict/>", "</plist>"})}},
+     "a.plist",
+     nullptr,
+     false,
+     "",
+     kNewHeaders,
+     "",
+     "root"},
+    {"empty root <dict/> followed by entries",
+     {{"a.plist", Join({kNewHeaders[2], "<dict/>", "<key>a</key>", "<true/>", "</plist>"})}},
+     "a.plist",
+     nullptr,
+     true,
+     "Not a plist file",
+     {kNewHeaders[2], "<dict>"},
+     "",
+     ""},
+    {"a comment before the root",
+     {{"a.plist", Join({kNewHeaders[2], "<!-- settings -->", "<dict>", "</dict>", "</plist>"})}},
+     "a.plist",
+     nullptr,
+     true,
+     "Not a plist file",
+     {kNewHeaders[2], "<!-- settings -->", "<dict>"},
+     "",
+     ""},
+    {"a root array whose dict starts in column 0",
+     {{"a.plist", Join({kNewHeaders[2], "<array>", "\t<string>x</string>", "<dict>", "<key>a</key>",
+                        "<true/>", "</dict>", "</array>", "</plist>"})}},
+     "a.plist",
+     nullptr,
+     true,
+     "Not a plist file",
+     {kNewHeaders[2], "<array>", "\t<string>x</string>", "<dict>"},
+     "",
+     ""},
     {"missing file read from its fallback",
      {{"b.plist", XmlFile({"<key>f</key>", "<integer>1</integer>"})}},
      "a.plist",
@@ -234,7 +273,6 @@ TEST_F(DocumentTest, LoadedRootRecordsErrorsOnTheDocument) {
 TEST_F(DocumentTest, HeaderLinesComeBackByteForByte) {
   const std::vector<std::string> headers = {
       "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"?>  ",
-      "<!-- \xe8\xa8\xad\xe5\xae\x9a -->",
       "",
       "\t<!DOCTYPE plist SYSTEM \"file://localhost/System/Library/DTDs/PropertyList.dtd\">",
       "<plist version=\"1.0\">",
@@ -248,6 +286,89 @@ TEST_F(DocumentTest, HeaderLinesComeBackByteForByte) {
   EXPECT_EQ(doc.Headers(), headers);
   doc.Save();
   EXPECT_EQ(ReadFile(tmp.File("a")), Join(lines));
+}
+
+// What may stand before the root: the XML declaration, a DOCTYPE and the
+// <plist> tag, in that order, with blanks; anything else was kept as a
+// header line while the tree it belonged to was read wrongly or not at all.
+TEST_F(DocumentTest, LinesBeforeTheRootHoldOnlyTheProlog) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> lines;  // before the root's "<dict>"
+    bool loads;
+  };
+  const std::string& decl = kNewHeaders[0];
+  const std::string& doctype = kNewHeaders[1];
+  const std::string& tag = kNewHeaders[2];
+  const Case cases[] = {
+      {"the four standard lines", {decl, doctype, tag}, true},
+      {"the plist tag alone", {"<plist>"}, true},
+      {"blanks before the declaration", {"  " + decl, tag}, false},
+      {"blanks, tabs and blank lines after the declaration",
+       {decl + " ", "", " \t", "\t" + doctype, tag + " "},
+       true},
+      {"all on one line", {decl + doctype + " " + tag}, true},
+      {"a byte-order mark before the declaration", {"\xEF\xBB\xBF" + decl, tag}, true},
+      {"no plist tag", {decl, doctype}, false},
+      {"a blank line before the declaration", {"", decl, tag}, false},
+      {"the declaration twice", {decl, decl, tag}, false},
+      {"the declaration after the DOCTYPE", {doctype, decl, tag}, false},
+      {"two DOCTYPEs", {decl, doctype, doctype, tag}, false},
+      {"a DOCTYPE after the plist tag", {decl, tag, doctype}, false},
+      {"a DOCTYPE with an internal subset", {decl, "<!DOCTYPE plist [ ]>", tag}, false},
+      {"a DOCTYPE over two lines", {decl, "<!DOCTYPE plist PUBLIC \"x\"", " \"y\">", tag}, false},
+      {"two plist tags", {tag, tag}, false},
+      {"a self-closing plist tag", {"<plist/>"}, false},
+      {"a comment", {decl, "<!-- c -->", tag}, false},
+      {"a processing instruction", {decl, "<?pi x?>", tag}, false},
+      {"text", {tag, "hello"}, false},
+      {"another element", {tag, "<array>"}, false},
+      {"a tag that does not end on its line", {decl, "<plist", ">"}, false},
+      {"a name that only begins like plist", {"<plists>"}, false},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> lines = c.lines;
+    for (const char* l : {"<dict>", "\t<key>a</key>", "\t<true/>", "</dict>", "</plist>"})
+      lines.push_back(l);
+    WriteFile(tmp.File("a"), Join(lines));
+    Document doc(Item("a"));
+    EXPECT_EQ(!doc.error, c.loads) << c.name;
+    EXPECT_EQ(Describe(*doc.root), c.loads ? "a (boolean) = true\n" : "") << c.name;
+    if (!c.loads) {
+      EXPECT_EQ(doc.errorMessage, "Not a plist file") << c.name;
+    }
+  }
+}
+
+// An empty root "<dict/>", as plistlib and libplist write an empty
+// dictionary, ended in "Not a plist file". It loads as an empty root; the
+// save keeps the lines before it and opens the root with "<dict>".
+TEST_F(DocumentTest, EmptyRootDictLoadsAndSavesReadably) {
+  const std::vector<std::string> before = {
+      "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"?>", "",
+      "<plist version=\"1.0\">"};
+  std::vector<std::string> lines = before;
+  lines.push_back("<dict/>");
+  lines.push_back("</plist>");
+  WriteFile(tmp.File("a"), Join(lines));
+  std::vector<std::string> headers = before;
+  headers.push_back("<dict>");
+  {
+    Document doc(Item("a"));
+    EXPECT_FALSE(doc.error) << doc.errorMessage;
+    EXPECT_EQ(doc.Headers(), headers);
+    EXPECT_EQ(doc.root->name, "root");
+    EXPECT_EQ(doc.root->count(), 0);
+    doc.Save();
+    EXPECT_FALSE(doc.error) << doc.errorMessage;
+    EXPECT_EQ(ReadFile(tmp.File("a")), Join(headers) + "</dict>\n</plist>\n");
+    doc.root->SetInteger("Port", 3128);
+    doc.Save();
+  }
+  Document back(Item("a"));
+  EXPECT_FALSE(back.error) << back.errorMessage;
+  EXPECT_EQ(back.Headers(), headers);
+  EXPECT_EQ(back.root->GetInteger("Port", 0), 3128);
 }
 
 TEST_F(DocumentTest, NewDocumentComesIntoBeingAtItsFirstSave) {

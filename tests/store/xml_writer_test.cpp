@@ -190,12 +190,19 @@ TEST(XmlWriter, ArrayLevelItselfWritesNoKeyLines) {
   EXPECT_EQ(Written(a, 2), "\t\t<integer>7</integer>\n\t\t<data>\n\t\tAA==\n\t\t</data>\n");
 }
 
-// A file that repeats a key in one level leaves two children under it; both
-// are written, in the order they were read.
+// A level whose child list holds several children under one key writes
+// each of them, in list order.
 TEST(XmlWriter, EveryChildUnderARepeatedKeyIsWritten) {
-  auto node = xmltest::Read(Join({"<key>d</key>", "<dict>", "<key>x</key>", "<string>1</string>",
-                                  "</dict>", "<key>d</key>", "<dict/>", "<key>d</key>", "<dict>",
-                                  "<key>y</key>", "<string>2</string>", "</dict>", "</dict>"}));
+  struct Level : plistDict {
+    using plistDict::AppendChildNode;
+    using plistDict::MakeChildNode;
+  };
+  auto node = std::make_unique<Level>();
+  node->types.SetValue("d", "dict");
+  for (const char* key : {"x", "", "y"}) {
+    plistDict* child = node->AppendChildNode("d", node->MakeChildNode(false, "d"));
+    if (*key) child->SetString(key, *key == 'x' ? "1" : "2");
+  }
   EXPECT_EQ(Written(*node, 1), Join({"\t<key>d</key>", "\t<dict>", "\t\t<key>x</key>",
                                      "\t\t<string>1</string>", "\t</dict>", "\t<dict/>", "\t<dict>",
                                      "\t\t<key>y</key>", "\t\t<string>2</string>", "\t</dict>"}));

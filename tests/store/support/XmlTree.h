@@ -15,6 +15,7 @@
 #include "framework/core/FolderItem.h"
 #include "framework/core/TextInputStream.h"
 #include "framework/core/TextOutputStream.h"
+#include "plist/plist.h"
 #include "plist/plistDict.h"
 #include "tests/support/Escaped.h"
 #include "tests/support/TempFolder.h"
@@ -113,6 +114,19 @@ inline std::string Describe(const plistDict& node, Normal n = {}) {
   std::string out;
   DescribeInto(node, 0, out, n);
   return out;
+}
+
+// The text (the lines after the root's "<dict>") read as the root level of
+// a document without a file: Describe of the root, or "refused" when the
+// reader refused it and the document recorded "Not a plist file" (the root
+// must then be empty).
+inline std::string ReadOrRefuse(const std::string& text, bool array = false) {
+  plist doc;
+  auto in = fw::TextInputStream::FromText(text);
+  doc.root->Load(in.get(), "root", array, nullptr, &doc, true);
+  if (!doc.error) return Describe(*doc.root);
+  if (doc.errorMessage != "Not a plist file") return "error: " + doc.errorMessage;
+  return doc.root->count() == 0 ? "refused" : "refused, not emptied";
 }
 
 }  // namespace xmltest
