@@ -5,9 +5,10 @@
       FORM ("xml" or "binary"), for each group of five arguments. Unless FROM
       is empty, the one occurrence of the text FROM in plistlib's output is
       replaced by TO, for values that plistlib will not write itself.
-  python3 plistlib_files.py same A B [C ...]
-      Exits 0 when plistlib reads the same tree from every file; otherwise
-      prints the trees that differ and exits 1.
+  python3 plistlib_files.py same A [B ...]
+      Exits 0 when plistlib reads the same tree from every file (with one
+      file: when plistlib reads it); otherwise prints the trees that differ,
+      or why a file cannot be read, and exits 1.
   python3 plistlib_files.py where
       Prints the path of the Python interpreter running it.
 """
@@ -48,7 +49,7 @@ def main(args):
         for at in range(1, len(args), 5):
             make(*args[at:at + 5])
         return 0
-    if len(args) > 2 and args[0] == "same":
+    if len(args) > 1 and args[0] == "same":
         return same(args[1:])
     if args == ["where"]:
         print(sys.executable)

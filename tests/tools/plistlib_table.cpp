@@ -240,6 +240,120 @@ TEST_P(PlistlibTable, PlutilConvertsExactlyOrRefuses) {
 INSTANTIATE_TEST_SUITE_P(Plistlib, PlistlibTable, testing::ValuesIn(kTable),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Files laid out as people and other tools write them. Each was loaded and
+// saved with no edit while data was lost or the file left unreadable, and
+// both reported success. Now either plistlib reads the saved file as it read
+// the original, or the load ends in "Not a plist file" with a blank root and
+// the save leaves the file's bytes as they were.
+struct LayoutCase {
+  const char* name;
+  std::string body;  // the lines between the four standard header lines and the end
+  Outcome outcome;
+  std::string end = "</dict>\n</plist>\n";
+};
+
+void PrintTo(const LayoutCase& c, std::ostream* os) { *os << c.name; }
+
+const char* const kHeader =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<!DOCTYPE plist PUBLIC \"-//Apple Computer//DTD PLIST 1.0//EN\" "
+    "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
+    "<plist version=\"1.0\">\n";
+
+const LayoutCase kLayouts[] = {
+    {"CommentBetweenEntries",
+     "<dict>\n\t<key>a</key>\n\t<string>x</string>\n\t<!-- c -->\n\t<key>b</key>\n"
+     "\t<string>y</string>\n",
+     Refused},
+    {"BlanksAsIndentation",
+     "<dict>\n  <key>a</key>\n  <string>x</string>\n  <key>d</key>\n  <dict>\n    <key>b</key>\n"
+     "    <integer>1</integer>\n  </dict>\n",
+     Same},
+    {"ReferencesInAValue",
+     "<dict>\n\t<key>a</key>\n\t<string>&quot;q&quot; &apos;a&apos; &#9;tab &#x1F600; "
+     "&#xA;line</string>\n",
+     Same},
+    {"ReferencesInAKey", "<dict>\n\t<key>&quot;&apos;&#9;&#x1F600;&#xA;</key>\n\t<true/>\n", Same},
+    {"Cdata", "<dict>\n\t<key>a</key>\n\t<string><![CDATA[a<b]]></string>\n", Refused},
+    {"CdataOverLines", "<dict>\n\t<key>a</key>\n\t<string><![CDATA[a\nb<c]]></string>\n", Refused},
+    {"EmptyDictWrittenOpenAndClosed",
+     "<dict>\n\t<key>d</key>\n\t<dict></dict>\n\t<key>b</key>\n\t<string>y</string>\n", Same},
+    {"EmptyArrayWrittenOpenAndClosed",
+     "<dict>\n\t<key>a</key>\n\t<array></array>\n\t<key>b</key>\n\t<string>y</string>\n", Same},
+    {"SelfClosingString", "<dict>\n\t<key>s</key>\n\t<string/>\n\t<key>b</key>\n\t<true/>\n",
+     Refused},
+    {"SelfClosingData", "<dict>\n\t<key>s</key>\n\t<data/>\n\t<key>b</key>\n\t<true/>\n", Refused},
+    {"SelfClosingKey", "<dict>\n\t<key/>\n\t<string>x</string>\n\t<key>b</key>\n\t<true/>\n",
+     Refused},
+    {"SelfClosingTrueWithABlank", "<dict>\n\t<key>t</key>\n\t<true />\n\t<key>b</key>\n\t<true/>\n",
+     Same},
+    {"SelfClosingDictWithABlank", "<dict>\n\t<key>d</key>\n\t<dict />\n\t<key>b</key>\n\t<true/>\n",
+     Same},
+    {"TwoArrayElementsOnOneLine",
+     "<dict>\n\t<key>a</key>\n\t<array>\n\t\t<integer>1</integer><integer>2</integer>\n\t</"
+     "array>\n",
+     Same},
+    {"OneLineArrayThenAKey",
+     "<dict>\n\t<key>a</key>\n\t<array><integer>1</integer><string>x</string></array>\n"
+     "\t<key>b</key>\n\t<string>y</string>\n",
+     Same},
+    {"KeyAndValueOnOneLine", "<dict>\n\t<key>a</key> <string>x</string>\n", Same},
+    {"ClosingLinesOnTheLastValueLine",
+     "<dict>\n\t<key>a</key>\n\t<string>x</string></dict></plist>\n", Same, ""},
+    {"TrailingBlanksAfterAKey", "<dict>\n\t<key>a</key>  \n\t<string>x</string>\n", Same},
+    {"BlanksInTags", "<dict>\n\t<key >a</key >\n\t<string >x</string >\n", Same},
+    {"DuplicateKeyHoldingTwoDicts",
+     "<dict>\n\t<key>d</key>\n\t<dict>\n\t\t<key>x</key>\n\t\t<true/>\n\t</dict>\n\t<key>d</key>\n"
+     "\t<dict>\n\t\t<key>y</key>\n\t\t<true/>\n\t</dict>\n",
+     Refused},
+    {"RootArrayWithADictInColumn0",
+     "<array>\n\t<string>x</string>\n<dict>\n\t<key>a</key>\n\t<true/>\n</dict>\n</array>\n",
+     Refused, "</plist>\n"},
+    {"MultiLineStringWithCrLf", "<dict>\r\n\t<key>v</key>\r\n\t<string>one\r\ntwo</string>\r\n",
+     Same, "</dict>\r\n</plist>\r\n"},
+    {"MultiLineStringWithCr", "<dict>\r\t<key>v</key>\r\t<string>one\rtwo</string>\r", Same,
+     "</dict>\r</plist>\r"},
+    {"EmptyRootDict", "<dict/>\n", Same, "</plist>\n"},
+};
+
+class LayoutTable : public PlistlibFiles, public testing::WithParamInterface<LayoutCase> {};
+
+TEST_P(LayoutTable, LoadAndSaveReadExactlyOrRefuse) {
+  const LayoutCase& c = GetParam();
+  const fs::path original = dir_ / "original.plist", file = dir_ / "settings.plist";
+  const std::string bytes = kHeader + c.body + c.end;
+  testsupport::WriteFile(original.string(), bytes);
+  testsupport::WriteFile(file.string(), bytes);
+  // plistlib itself reads every one of these files.
+  ASSERT_TRUE(SameTree({original}));
+  {
+    plist doc{fw::FolderItem(file.string())};
+    if (c.outcome == Refused) {
+      EXPECT_TRUE(doc.error);
+      EXPECT_EQ(doc.errorMessage, "Not a plist file");
+      EXPECT_EQ(doc.root->name, "");
+      EXPECT_EQ(doc.root->count(), 0);
+    } else {
+      EXPECT_FALSE(doc.error) << doc.errorMessage;
+    }
+    doc.error = false;
+    doc.Save(true);  // also after a failed load, as the settings module does
+    if (c.outcome == Same) {
+      EXPECT_FALSE(doc.error) << doc.errorMessage;
+    }
+  }
+  if (c.outcome == Refused) {
+    EXPECT_TRUE(ReadBytes(file) == bytes) << "the file changed:\n" << ReadBytes(file);
+    return;
+  }
+  EXPECT_TRUE(SameTree({original, file})) << ReadBytes(file);
+  plist again{fw::FolderItem(file.string())};
+  EXPECT_FALSE(again.error) << again.errorMessage;
+}
+
+INSTANTIATE_TEST_SUITE_P(Layouts, LayoutTable, testing::ValuesIn(kLayouts),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 // SetInteger(1e20) is stored as the text 100000000000000000000; saved to a
 // binary file it became 18446744073709551615 with no failure reported.
 TEST_F(PlistlibFiles, IntegerPastTheBinaryRangeIsNotSavedToBinary) {
