@@ -182,5 +182,5 @@ class plist {
   // The last load could not read a file that held text (it ended in "Not a
   // plist file"), so Save leaves the file as it was.
   bool keepFile_ = false;
-  friend class plistDict;  // its reader sets cutShort_
+  friend class plistDict;  // its reader sets cutShort_ and records a refusal
 };
