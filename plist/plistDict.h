@@ -283,8 +283,10 @@ class plistDict {
   // It reads exactly or refuses. Read: the elements "key", "dict", "array",
   // "<true/>", "<false/>", "<dict/>", "<array/>" and leaf elements of any
   // other name (the name becomes the entry's type), with blanks allowed
-  // before a tag's ">"; control characters and blanks between elements are
-  // layout. Texts of keys and values are taken whole, over as many lines as
+  // before a tag's ">"; blanks and tabs between elements, and control
+  // characters at the start of a line outside a text, are layout. Array
+  // elements are keyed 0, 1, ... in file order, and after the end tag
+  // indexOf is their number. Texts of keys and values are taken whole, over as many lines as
   // they span, every line end inside them read as LF; in "data" the lines
   // are joined with nothing, each without its leading control characters.
   // Every character reference ("&#N;", "&#xN;", of a character XML allows)
