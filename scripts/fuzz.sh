@@ -6,6 +6,9 @@
 # artifacts folder.
 #   TOBRIK_FUZZ_SECONDS  time per target (default 60)
 #   TOBRIK_FUZZ_BUILD    build folder (default build-fuzz)
+# plutil's inputs may be up to 128 KiB, enough to nest past its depth bound
+# (4,096 levels of <array> are 61 KB) and to share one data object into an
+# XML text past its size bound; the other targets keep libFuzzer's default.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -28,8 +31,10 @@ for target in "$build"/fuzz/bin/fuzz_*; do
   rm -rf "$work"
   mkdir -p "$work/corpus" "$work/artifacts"
   if [ -d "fuzz/corpus/$name" ]; then cp -R "fuzz/corpus/$name/." "$work/corpus/"; fi
+  max_len=()
+  if [ "$name" = plutil ]; then max_len=(-max_len=131072); fi
   echo "--- fuzzing $name for ${seconds}s"
-  if ! "$target" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 \
+  if ! "$target" "${max_len[@]}" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 \
       -print_final_stats=1 -artifact_prefix="$work/artifacts/" "$work/corpus" \
       >"$work/log" 2>&1; then
     tail -n 60 "$work/log"
