@@ -173,12 +173,16 @@ TEST_P(PlutilCaseTable, ExactOrRefused) {
   const std::string after = ReadFile(file);
   // The conversion in memory is this build's own; another build's tool
   // (TOBRIK_BIN_DIR) is checked as a process only.
-  const bool ownTool = testsupport::BinDir() == TOBRIK_BUILD_BIN_DIR;
+  // It runs only when the tool's outcome is the row's (a fault found once is
+  // enough, and the faults this table guards against were slow).
+  const Outcome expected = c.toXml ? c.row.toXml : c.row.toBinary;
+  const bool ownTool =
+      testsupport::BinDir() == TOBRIK_BUILD_BIN_DIR && (run.status == 0) == (expected == Exact);
   plutil::ConvertResult inMemory;
   if (ownTool)
     inMemory = ConvertInChild(before, c.toXml ? plutil::Format::Xml1 : plutil::Format::Binary1);
   EXPECT_TRUE(oracle::MemoryBounded(run, before.size(), after.size()));
-  if ((c.toXml ? c.row.toXml : c.row.toBinary) == Refused) {
+  if (expected == Refused) {
     EXPECT_TRUE(oracle::Refused(run, file, before));
     EXPECT_FALSE(ownTool && inMemory.ok) << "converted in memory";
     return;
