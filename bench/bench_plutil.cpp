@@ -1,6 +1,6 @@
 // plutil -convert on the two inputs that were once quadratic: a binary array
 // of 100,000 integers, and a string of 1,000,000 line breaks, each in both
-// directions (the source file is written in the other form first). The tool
+// directions, the XML breaks both raw and as the reference "&#10;". The tool
 // runs as a process, so real time is reported. The tool is the build's
 // (bin/plutil) or the one in TOBRIK_BIN_DIR, to compare two builds.
 #include <benchmark/benchmark.h>
@@ -83,6 +83,13 @@ std::string XmlBreaks() {
          std::string(kBreaks, '\n') + "</string>\n</plist>\n";
 }
 
+std::string XmlBreakReferences() {
+  std::string text =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<string>";
+  for (int i = 0; i < kBreaks; ++i) text += "&#10;";
+  return text + "</string>\n</plist>\n";
+}
+
 void Write(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
@@ -114,11 +121,15 @@ void BM_ArrayBinaryToXml(benchmark::State& s) { Convert(s, BinaryArray(), "xml1"
 void BM_ArrayXmlToBinary(benchmark::State& s) { Convert(s, XmlArray(), "binary1"); }
 void BM_BreaksBinaryToXml(benchmark::State& s) { Convert(s, BinaryBreaks(), "xml1"); }
 void BM_BreaksXmlToBinary(benchmark::State& s) { Convert(s, XmlBreaks(), "binary1"); }
+void BM_BreakReferencesXmlToBinary(benchmark::State& s) {
+  Convert(s, XmlBreakReferences(), "binary1");
+}
 
 BENCHMARK(BM_ArrayBinaryToXml)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ArrayXmlToBinary)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_BreaksBinaryToXml)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_BreaksXmlToBinary)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_BreakReferencesXmlToBinary)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 
