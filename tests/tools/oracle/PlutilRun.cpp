@@ -1,15 +1,5 @@
 #include "PlutilRun.h"
 
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <cerrno>
-#include <stdexcept>
-
 #include "tests/support/BuildPaths.h"
 #include "tests/support/TempFolder.h"
 
@@ -17,49 +7,19 @@ namespace oracle {
 
 namespace {
 
-constexpr rlim_t kMaxFileBytes = rlim_t{512} << 20;
-constexpr rlim_t kMaxAddressSpace = rlim_t{6} << 30;
-
-void LimitChild() {
-  rlimit files{kMaxFileBytes, kMaxFileBytes};
-  ::setrlimit(RLIMIT_FSIZE, &files);
-  ::signal(SIGXFSZ, SIG_IGN);  // a write past the limit then fails
-#ifndef TOBRIK_SANITIZED
-  rlimit memory{kMaxAddressSpace, kMaxAddressSpace};
-  ::setrlimit(RLIMIT_AS, &memory);
-#endif
-}
+constexpr long kMaxFileBytes = 512L << 20;
+constexpr long kMaxAddressSpace = 6L << 30;
 
 }  // namespace
 
 Run RunProgram(const std::vector<std::string>& argv) {
-  testsupport::TempFolder capture;
-  const std::string outPath = capture.File("out"), errPath = capture.File("err");
-  std::vector<std::string> args = argv;
-  std::vector<char*> cargv;
-  for (auto& a : args) cargv.push_back(a.data());
-  cargv.push_back(nullptr);
-  pid_t pid = ::fork();
-  if (pid < 0) throw std::runtime_error("fork failed");
-  if (pid == 0) {
-    int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-    int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-    if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) ::_exit(126);
-    LimitChild();
-    ::execvp(cargv[0], cargv.data());
-    ::_exit(127);
-  }
-  int status = 0;
-  rusage usage{};
-  while (::wait4(pid, &status, 0, &usage) < 0) {
-    if (errno != EINTR) throw std::runtime_error("wait4 failed");
-  }
-  Run run;
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  run.out = testsupport::ReadFile(outPath);
-  run.err = testsupport::ReadFile(errPath);
-  run.peakKb = usage.ru_maxrss;
-  return run;
+  tooltest::RunOptions options;
+  options.program = argv.at(0);
+  options.fileSizeLimit = kMaxFileBytes;
+#ifndef TOBRIK_SANITIZED
+  options.addressSpaceLimit = kMaxAddressSpace;
+#endif
+  return tooltest::RunTool({argv.begin() + 1, argv.end()}, options);
 }
 
 Run RunPlutil(const std::string& format, const std::string& file) {

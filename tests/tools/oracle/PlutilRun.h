@@ -7,13 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "support/ToolTest.h"
+
 namespace oracle {
 
-struct Run {
-  int status = -1;  // exit status, or -1 when the process did not exit normally
-  std::string out, err;
-  long peakKb = 0;  // the process's peak resident memory
-};
+using Run = tooltest::RunResult;
 
 // Runs argv (argv[0] a path) with its output captured. Its memory and the
 // files it writes are bounded so that a runaway conversion fails instead of

@@ -30,6 +30,11 @@ void PrepareChild(const RunOptions& options) {
     ::setrlimit(RLIMIT_FSIZE, &limit);
     ::signal(SIGXFSZ, SIG_IGN);  // a write past the limit then fails with EFBIG
   }
+  if (options.addressSpaceLimit > 0) {
+    rlimit limit{static_cast<rlim_t>(options.addressSpaceLimit),
+                 static_cast<rlim_t>(options.addressSpaceLimit)};
+    ::setrlimit(RLIMIT_AS, &limit);
+  }
   if (options.unprivileged && ::geteuid() == 0) {
     if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)
       ::_exit(126);
@@ -55,17 +60,19 @@ RunResult RunTool(const std::vector<std::string>& args, const RunOptions& option
     int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
     if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) ::_exit(126);
     PrepareChild(options);
-    ::execv(program.c_str(), cargv.data());
+    ::execvp(program.c_str(), cargv.data());
     ::_exit(127);
   }
   int status = 0;
-  while (::waitpid(pid, &status, 0) < 0) {
-    if (errno != EINTR) throw std::runtime_error("waitpid failed");
+  rusage usage{};
+  while (::wait4(pid, &status, 0, &usage) < 0) {
+    if (errno != EINTR) throw std::runtime_error("wait4 failed");
   }
   RunResult result;
   result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   result.out = testsupport::ReadFile(outPath);
   result.err = testsupport::ReadFile(errPath);
+  result.peakKb = usage.ru_maxrss;
   return result;
 }
 

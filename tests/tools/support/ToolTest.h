@@ -14,7 +14,10 @@ struct RunOptions {
   bool unprivileged = false;
   // Largest file the process may write, in bytes; 0 for no limit.
   long fileSizeLimit = 0;
-  // The executable to run; the built plutil when empty.
+  // Largest address space the process may take, in bytes; 0 for no limit.
+  long addressSpaceLimit = 0;
+  // The executable to run (a name without a slash is looked up in PATH); the
+  // built plutil when empty.
   std::string program;
 };
 
@@ -22,6 +25,7 @@ struct RunResult {
   int status = -1;  // exit status, or -1 when the process did not exit normally
   std::string out;
   std::string err;
+  long peakKb = 0;  // the process's peak resident memory
 };
 
 // The built plutil, in testsupport::BinDir().
