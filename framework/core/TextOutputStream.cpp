@@ -1,11 +1,14 @@
 #include "framework/core/TextOutputStream.h"
 
 #include <fcntl.h>
+#include <limits.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <random>
@@ -31,14 +34,36 @@ String FolderOf(const String& path) {
   return slash == 0 ? String("/") : path.substr(0, slash);
 }
 
+// The longest name a file in folder may have: the file system's own limit,
+// never more than NAME_MAX.
+size_t NameLimit(const String& folder) {
+  long limit = pathconf(folder.c_str(), _PC_NAME_MAX);
+  return limit > 0 && limit < NAME_MAX ? static_cast<size_t>(limit) : NAME_MAX;
+}
+
+// A name for the temporary file beside target: "." + the target's name +
+// a suffix unique to this process and call. Where that would pass the
+// folder's name limit, the target's part is cut short, before the first
+// byte of a character (never inside a UTF-8 sequence); the suffix alone
+// keeps the name unique.
 String TempName(const String& target) {
   static std::atomic<unsigned> counter{0};
   static std::mt19937 random(std::random_device{}());
   size_t slash = target.rfind('/');
   String folder = slash == String::npos ? String() : target.substr(0, slash + 1);
   String name = slash == String::npos ? target : target.substr(slash + 1);
-  return folder + "." + name + "." + std::to_string(getpid()) + "-" + std::to_string(counter++) +
-         "-" + std::to_string(random() % 1000000) + ".tmp";
+  char suffix[48];
+  const int length =
+      std::snprintf(suffix, sizeof suffix, ".%ld-%u-%06u.tmp", static_cast<long>(getpid()),
+                    counter++, static_cast<unsigned>(random() % 1000000));
+  const size_t limit = NameLimit(folder.empty() ? String(".") : folder);
+  const size_t fixed = 1 + static_cast<size_t>(length);
+  size_t keep = limit > fixed ? limit - fixed : 0;
+  if (name.size() > keep) {
+    while (keep > 0 && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80) --keep;
+    name.resize(keep);
+  }
+  return folder + "." + name + suffix;
 }
 
 void SyncFolder(const String& folder) {
@@ -70,6 +95,30 @@ String ResolvedTarget(const String& path) {
   return resolved;
 }
 
+// Gives the new file at fd the owner and group of the file it replaces
+// where the process may set them (root may set both; the owner of a file
+// may give it a group it belongs to), else keeps what it has; then the old
+// file's permission bits, after the owner, since a change of owner clears
+// the set-user-ID and set-group-ID bits.
+bool SetOwner(int fd, uid_t owner, gid_t group) { return fchown(fd, owner, group) == 0; }
+
+void TakeOwnerAndMode(int fd, const struct stat& old) {
+  struct stat now;
+  if (fstat(fd, &now) == 0 && (now.st_uid != old.st_uid || now.st_gid != old.st_gid) &&
+      !SetOwner(fd, old.st_uid, old.st_gid))
+    SetOwner(fd, static_cast<uid_t>(-1), old.st_gid);  // the group alone, where it may
+  fchmod(fd, old.st_mode & 07777);
+}
+
+// Whether size more bytes after written stay within the process's file-size
+// limit. Past it the system would end the process with SIGXFSZ (or, with
+// that signal ignored, fail the write with EFBIG): the stream stops before.
+bool WithinSizeLimit(size_t written, size_t size) {
+  struct rlimit limit;
+  if (getrlimit(RLIMIT_FSIZE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return true;
+  return written + size <= limit.rlim_cur;
+}
+
 }  // namespace
 
 std::unique_ptr<TextOutputStream> TextOutputStream::Create(const String& path) {
@@ -86,7 +135,7 @@ std::unique_ptr<TextOutputStream> TextOutputStream::Create(const String& path) {
         unlink(temp.c_str());
         return nullptr;
       }
-      fchmod(fd, st.st_mode & 07777);
+      TakeOwnerAndMode(fd, st);
     }
     return std::unique_ptr<TextOutputStream>(new TextOutputStream(fd, target, temp));
   }
@@ -119,6 +168,10 @@ void TextOutputStream::Write(std::string_view text) {
 }
 
 void TextOutputStream::Flush() {
+  if (!failed_ && !WithinSizeLimit(written_, buffer_.size())) {
+    errno = EFBIG;
+    failed_ = true;
+  }
   size_t done = 0;
   while (!failed_ && done < buffer_.size()) {
     long n = WriteBlock(fd_, buffer_.data() + done, buffer_.size() - done);
@@ -128,6 +181,7 @@ void TextOutputStream::Flush() {
     else
       done += static_cast<size_t>(n);
   }
+  written_ += done;
   buffer_.clear();
 }
 

@@ -3,11 +3,25 @@
 // A TextOutputStream (made by FolderItem::CreateTextFile) writes into a
 // temporary file in the target's own folder. Close() flushes it, syncs it to
 // disk and renames it over the target in one step, so the target holds either
-// its old content or the whole new content, never a part: a stream that is
-// never closed (a crash, a killed process), a full disk or any failed write
-// leaves the old file whole. A replaced file keeps its permission bits; a
-// new file gets 0666 less the umask. When the target is a symbolic link, the
-// file it leads to is replaced and the link stays.
+// its old content or the whole new content, never a part.
+//
+// What a caller may rely on:
+// - The file at the path is the one replaced. When the path is a symbolic
+//   link, the file it leads to is replaced and the link stays.
+// - A replaced file keeps its permission bits, and its owner and group where
+//   the process may set them: root keeps both; another process keeps the
+//   group when it belongs to it, and otherwise the new file is its own, as
+//   any file it makes. A new file gets 0666 less the umask.
+// - Any name the file system allows (up to NAME_MAX, 255 bytes) is written:
+//   the temporary file's name ("." + the target's name, cut short between
+//   characters where it must be, + a suffix unique to the process and call,
+//   ending in ".tmp") stays within the folder's limit.
+// - A failure leaves the old file whole and removes the temporary file: a
+//   failed or short write (a full disk), the process's file-size limit
+//   (RLIMIT_FSIZE: the stream stops before it, so the limit neither raises
+//   SIGXFSZ nor depends on that signal being ignored), a failed sync, close
+//   or rename. Only a process that dies before Close() (a crash, a kill)
+//   leaves its temporary file behind, and the old file whole.
 //
 // WriteLine(text) writes text and one LF. Write failures do not throw: the
 // stream remembers the first failure, writes nothing more, and Close() then
@@ -55,6 +69,7 @@ class TextOutputStream {
   String target_;
   String temp_;
   String buffer_;
+  size_t written_ = 0;  // bytes in the temporary file
   bool failed_ = false;
   bool closed_ = false;
   bool result_ = false;

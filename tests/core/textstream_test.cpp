@@ -1,10 +1,14 @@
 #include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -13,6 +17,7 @@
 #include "framework/core/ScopedHook.h"
 #include "framework/core/TextInputStream.h"
 #include "framework/core/TextOutputStream.h"
+#include "framework/core/Utf8.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
@@ -268,6 +273,197 @@ TEST_F(TextOutput, ShortWritesAreCompleted) {
   }
   EXPECT_TRUE(out->Close());
   EXPECT_EQ(ReadFile(target.AbsolutePath()), expected);
+}
+
+// ---- Owner, names and limits of the replaced file ----------------------------
+
+// Runs body in a child process and gives its wait status; body's result is
+// the child's exit code.
+int InChild(const std::function<int()>& body) {
+  pid_t pid = fork();
+  if (pid == 0) _exit(body());
+  int status = -1;
+  if (pid > 0) waitpid(pid, &status, 0);
+  return status;
+}
+
+// Writes text to path through a stream; 0 when Close() reports success,
+// 1 when it reports failure, 2 when no stream could be made.
+int WriteThrough(const std::string& path, const std::string& text) {
+  auto out = FolderItem(path).CreateTextFile();
+  if (!out) return 2;
+  out->Write(text);
+  return out->Close() ? 0 : 1;
+}
+
+std::string OwnerGroupMode(const std::string& path) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0) return "missing";
+  char text[64];
+  snprintf(text, sizeof text, "%u:%u %04o", static_cast<unsigned>(st.st_uid),
+           static_cast<unsigned>(st.st_gid), static_cast<unsigned>(st.st_mode & 07777));
+  return text;
+}
+
+bool IsUtf8(const std::string& s) {
+  for (std::size_t i = 0; i < s.size();) {
+    const std::size_t n = fw::utf8::SequenceLength(s, i);
+    if (n == 0) return false;
+    i += n;
+  }
+  return true;
+}
+
+const uid_t kNobody = 65534;
+const gid_t kNogroup = 65534;
+
+// The rename made a new file of the process's own: a file of another user,
+// saved by root, became root's, and its owner could no longer read it.
+TEST_F(TextOutput, ReplacedFileKeepsItsOwnerGroupAndMode) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to give files to other users";
+  struct Case {
+    uid_t owner;
+    gid_t group;
+    mode_t mode;
+  };
+  const Case cases[] = {
+      {kNobody, kNogroup, 0600},
+      {kNobody, 0, 0640},
+      {0, kNogroup, 0660},
+      {1234, 5678, 0644},
+      // A change of owner clears these bits: they are set after it.
+      {kNobody, kNogroup, 06755},
+  };
+  for (const Case& c : cases) {
+    WriteFile(target.AbsolutePath(), "old\n");
+    ASSERT_EQ(chown(target.AbsolutePath().c_str(), c.owner, c.group), 0);
+    ASSERT_EQ(chmod(target.AbsolutePath().c_str(), c.mode), 0);
+    const std::string before = OwnerGroupMode(target.AbsolutePath());
+    EXPECT_EQ(WriteThrough(target.AbsolutePath(), "new\n"), 0) << before;
+    EXPECT_EQ(OwnerGroupMode(target.AbsolutePath()), before);
+    EXPECT_EQ(ReadFile(target.AbsolutePath()), "new\n") << before;
+    EXPECT_EQ(ListFolder(tmp.Path()), "settings.plist\n") << before;
+  }
+}
+
+// A process that may not give the file its owner (or group) still saves:
+// the file is then its own, with the old group where it belongs to it.
+TEST_F(TextOutput, OwnerThatMayNotBeSetLeavesTheFileToTheWriter) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to run as another user";
+  const gid_t kMember = 100;  // a group the writer belongs to
+  struct Case {
+    uid_t owner;
+    gid_t group;
+    const char* after;
+  };
+  const Case cases[] = {
+      {0, 0, "65534:65534 0666"},            // neither owner nor group may be set
+      {0, kMember, "65534:100 0666"},        // the group alone
+      {kNobody, kMember, "65534:100 0666"},  // the writer's own file, a group it is in
+      {kNobody, 0, "65534:65534 0666"},      // its own file, a group it is not in
+  };
+  ASSERT_EQ(chmod(tmp.Path().c_str(), 0777), 0);
+  for (const Case& c : cases) {
+    WriteFile(target.AbsolutePath(), "old\n");
+    ASSERT_EQ(chown(target.AbsolutePath().c_str(), c.owner, c.group), 0);
+    ASSERT_EQ(chmod(target.AbsolutePath().c_str(), 0666), 0);
+    const int status = InChild([&] {
+      const gid_t groups[] = {kMember};
+      if (setgroups(1, groups) != 0 || setgid(kNogroup) != 0 || setuid(kNobody) != 0) return 9;
+      return WriteThrough(target.AbsolutePath(), "new\n");
+    });
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << c.after << ": " << status;
+    EXPECT_EQ(OwnerGroupMode(target.AbsolutePath()), c.after);
+    EXPECT_EQ(ReadFile(target.AbsolutePath()), "new\n") << c.after;
+    EXPECT_EQ(ListFolder(tmp.Path()), "settings.plist\n") << c.after;
+  }
+}
+
+// A name of 240 bytes or more could never be written: the temporary name
+// appended to it passed the file system's limit of 255 bytes.
+TEST_F(TextOutput, AnyNameTheFileSystemAllowsIsWritten) {
+  const std::string emoji = "\xF0\x9F\x98\x80";  // four bytes
+  std::string emojis;
+  for (int i = 0; i < 63; ++i) emojis += emoji;
+  std::string kanji;
+  for (int i = 0; i < 85; ++i) kanji += "\xE6\x97\xA5";
+  const std::string names[] = {
+      "settings.plist", std::string(250, 'a'), std::string(255, 'a'),
+      kanji,  // 255 bytes
+      // 252 to 255 bytes: the cut falls at every place within a character.
+      emojis, "a" + emojis, "ab" + emojis, "abc" + emojis,
+      std::string(255, '\xE9'),  // Latin-1, not UTF-8
+      std::string(255, '\x80'),  // nothing but continuation bytes
+  };
+  for (const std::string& name : names) {
+    const std::string path = tmp.File(name);
+    std::string temp;
+    {
+      fw::ScopedHook<fw::SetFileWriteHook> see([&](int fd, const char* data, std::size_t size) {
+        char link[4096];
+        ssize_t n = readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), link, sizeof link);
+        if (n > 0) temp.assign(link, static_cast<std::size_t>(n));
+        return write(fd, data, size);
+      });
+      EXPECT_EQ(WriteThrough(path, "new\n"), 0) << name.size();
+    }
+    EXPECT_EQ(ReadFile(path), "new\n") << name.size();
+    EXPECT_EQ(ListFolder(tmp.Path()), name + "\n") << name.size();
+    ASSERT_EQ(temp.rfind(tmp.Path() + "/.", 0), 0u) << temp;  // beside the file
+    const std::string tempName = temp.substr(tmp.Path().size() + 1);
+    EXPECT_LE(tempName.size(), 255u) << name.size();
+    if (IsUtf8(name)) {
+      EXPECT_TRUE(IsUtf8(tempName)) << name.size() << ": " << tempName;
+    }
+    if (name.size() < 200) {
+      EXPECT_EQ(tempName.rfind("." + name + ".", 0), 0u) << tempName;
+    }
+    unlink(path.c_str());
+  }
+}
+
+// Under a file-size limit the system ended a saving process with SIGXFSZ
+// and left its temporary file: the stream stops before the limit, so the
+// write fails in any process and the old file stays whole.
+TEST_F(TextOutput, FileSizeLimitFailsTheWriteAndLeavesTheOldFile) {
+  struct Case {
+    std::size_t bytes;  // written under a limit of 4096 bytes
+    bool ignoreSignal;  // SIGXFSZ ignored in the writing process
+    int result;         // of WriteThrough
+  };
+  const Case cases[] = {
+      {100000, false, 1}, {100000, true, 1}, {4097, false, 1}, {4096, false, 0}, {10, false, 0},
+  };
+  for (const Case& c : cases) {
+    WriteFile(target.AbsolutePath(), "old\n");
+    const int status = InChild([&] {
+      if (c.ignoreSignal) signal(SIGXFSZ, SIG_IGN);
+      struct rlimit limit;
+      getrlimit(RLIMIT_FSIZE, &limit);
+      limit.rlim_cur = 4096;
+      if (setrlimit(RLIMIT_FSIZE, &limit) != 0) return 9;
+      return WriteThrough(target.AbsolutePath(), std::string(c.bytes, 'x'));
+    });
+    ASSERT_TRUE(WIFEXITED(status))
+        << c.bytes << ": ended by signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+    EXPECT_EQ(WEXITSTATUS(status), c.result) << c.bytes;
+    EXPECT_EQ(ReadFile(target.AbsolutePath()), c.result == 0 ? std::string(c.bytes, 'x') : "old\n")
+        << c.bytes;
+    EXPECT_EQ(ListFolder(tmp.Path()), "settings.plist\n") << c.bytes;
+  }
+}
+
+// A rename that fails (the target became a folder) removes the temporary
+// file as a failed write does.
+TEST_F(TextOutput, FailedRenameLeavesNoTemporaryFile) {
+  auto out = target.CreateTextFile();
+  ASSERT_NE(out, nullptr);
+  out->WriteLine("new");
+  ASSERT_EQ(mkdir(target.AbsolutePath().c_str(), 0755), 0);
+  WriteFile(target.AbsolutePath() + "/inside", "kept");
+  EXPECT_FALSE(out->Close());
+  EXPECT_EQ(ListFolder(tmp.Path()), "settings.plist\n");
+  EXPECT_EQ(ReadFile(target.AbsolutePath() + "/inside"), "kept");
 }
 
 }  // namespace
