@@ -64,8 +64,15 @@
 //   written, the conversion succeeded and the copy really is binary:
 //   otherwise the binary source is left untouched. The copy stays until
 //   Cleanup().
-// - Every file is replaced atomically (see TextOutputStream.h): a failed save
-//   never leaves a half-written file.
+// - Every file is replaced atomically (see TextOutputStream.h): the save
+//   writes a temporary file beside it and renames it over the file. The file
+//   keeps its permission bits, and its owner and group where the process may
+//   set them (root always; otherwise the saved file is the process's own, as
+//   before); through a link the file it leads to is replaced and the link
+//   stays; any name the file system allows (up to 255 bytes) saves. A save
+//   that fails part way (a full disk, the process's file-size limit, any
+//   failed write, sync or rename) records "Could not open file for saving",
+//   and leaves the file as it was and no temporary file beside it.
 // - A read failure of the operating system while loading (fw::IOError)
 //   passes to the caller.
 // - A document is neither copied nor moved: its nodes point back at it.

@@ -1,7 +1,10 @@
 // The document bound to a file: load outcomes, header lines, saving, the
 // binary round trip through the " temp" copy, Cleanup and the dump.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <map>
@@ -946,6 +949,108 @@ TEST_F(DocumentTest, AnyTextReadsBackAsStored) {
   // Every element stands on one line of the file.
   std::string file = ReadFile(tmp.File("a"));
   EXPECT_EQ(std::count(file.begin(), file.end(), '\r'), 0);
+}
+
+// ---- What a save keeps: owner, long names, the file under a size limit ----------
+
+class DocumentSave : public DocumentTest {
+ protected:
+  const std::string old = XmlFile({"\t<key>Server</key>", "\t<string>old</string>"});
+
+  // Loads path, sets Server and saves; the document's error message after
+  // the save ("" when none was recorded).
+  static std::string SaveServer(const std::string& path, const std::string& server) {
+    Document doc{FolderItem(path)};
+    doc.root->SetString("Server", server);
+    doc.error = false;
+    doc.errorMessage = "";
+    doc.Save();
+    return doc.error ? doc.errorMessage : "";
+  }
+  static std::string ServerIn(const std::string& path) {
+    Document doc{FolderItem(path)};
+    return doc.error ? "error: " + doc.errorMessage : doc.root->GetString("Server");
+  }
+  static std::string OwnerAndMode(const std::string& path) {
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0) return "missing";
+    return std::to_string(st.st_uid) + ":" + std::to_string(st.st_gid) + " " +
+           std::to_string(st.st_mode & 07777);
+  }
+};
+
+// A save by root gave a settings file of user nobody (mode 0600) to root,
+// and its owner could no longer read it.
+TEST_F(DocumentSave, FileOfAnotherUserKeepsOwnerGroupAndMode) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to give files to another user";
+  struct Case {
+    const char* name;
+    const char* link;  // the document's path is a link to the file, or nullptr
+  };
+  const Case cases[] = {{"the file itself", nullptr}, {"through a link", "link.plist"}};
+  for (const Case& c : cases) {
+    testsupport::TempFolder folder;
+    const std::string file = folder.File("a.plist");
+    WriteFile(file, old);
+    ASSERT_EQ(chown(file.c_str(), 65534, 65534), 0);
+    ASSERT_EQ(chmod(file.c_str(), 0600), 0);
+    const std::string path = c.link ? folder.File(c.link) : file;
+    if (c.link) {
+      ASSERT_EQ(symlink("a.plist", path.c_str()), 0);
+    }
+    const std::string names = ListFolder(folder.Path());
+    EXPECT_EQ(SaveServer(path, "new"), "") << c.name;
+    EXPECT_EQ(OwnerAndMode(file), "65534:65534 384") << c.name;  // 0600
+    EXPECT_EQ(ServerIn(path), "new") << c.name;
+    EXPECT_EQ(ListFolder(folder.Path()), names) << c.name;
+    if (c.link) {
+      EXPECT_EQ(testsupport::PathState(path).rfind("link to a.plist (file 0600: ", 0), 0u);
+    }
+  }
+}
+
+// A name of 240 to 255 bytes loaded but never saved: "Could not open file
+// for saving", since the temporary name passed the file system's limit.
+TEST_F(DocumentSave, NamesUpToTheFileSystemsLimitSaveAndReload) {
+  std::string kanji;
+  for (int i = 0; i < 85; ++i) kanji += "\xE6\x97\xA5";
+  const std::string names[] = {std::string(250, 'n'), std::string(245, 'n') + ".plist",
+                               std::string(255, 'n'), kanji};
+  for (const std::string& name : names) {
+    WriteFile(tmp.File(name), old);
+    EXPECT_EQ(ServerIn(tmp.File(name)), "old") << name.size();
+    EXPECT_EQ(SaveServer(tmp.File(name), "new"), "") << name.size();
+    EXPECT_EQ(ServerIn(tmp.File(name)), "new") << name.size();
+    EXPECT_EQ(ListFolder(tmp.Path()), name + "\n") << name.size();
+    std::remove(tmp.File(name).c_str());
+  }
+}
+
+// A save under a file-size limit was ended by SIGXFSZ and left an empty
+// temporary file beside the original. Now it records its failure, in a
+// process that ignores the signal or not, and leaves only the original.
+TEST_F(DocumentSave, FileSizeLimitFailsTheSaveAndLeavesTheOriginal) {
+  for (bool ignoreSignal : {false, true}) {
+    WriteFile(tmp.File("a"), old);
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      if (ignoreSignal) signal(SIGXFSZ, SIG_IGN);
+      struct rlimit limit;
+      getrlimit(RLIMIT_FSIZE, &limit);
+      limit.rlim_cur = 4096;
+      if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(9);
+      const std::string message = SaveServer(tmp.File("a"), std::string(100000, 'x'));
+      _exit(message == "Could not open file for saving" ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status))
+        << ignoreSignal << ": ended by signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+    EXPECT_EQ(WEXITSTATUS(status), 0) << ignoreSignal;
+    EXPECT_EQ(ReadFile(tmp.File("a")), old) << ignoreSignal;
+    EXPECT_EQ(ListFolder(tmp.Path()), "a\n") << ignoreSignal;
+  }
 }
 
 }  // namespace
