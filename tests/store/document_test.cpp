@@ -1009,6 +1009,21 @@ TEST_F(DocumentSave, FileOfAnotherUserKeepsOwnerGroupAndMode) {
   }
 }
 
+// The binary source is replaced by a copy of the converted file: it keeps
+// its owner, group and mode as well.
+TEST_F(DocumentSave, BinarySourceOfAnotherUserKeepsOwnerGroupAndMode) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to give files to another user";
+  const std::string source = tmp.File("b.plist");
+  WriteFile(source, FakePlutil::Binary(old));
+  ASSERT_EQ(chown(source.c_str(), 65534, 65534), 0);
+  ASSERT_EQ(chmod(source.c_str(), 0640), 0);
+  FakePlutil plutil(source + " temp");
+  EXPECT_EQ(SaveServer(source, "new"), "");
+  EXPECT_EQ(OwnerAndMode(source), "65534:65534 416");  // 0640
+  EXPECT_EQ(FakePlutil::Xml(ReadFile(source)),
+            XmlFile({"\t<key>Server</key>", "\t<string>new</string>"}));
+}
+
 // A name of 240 to 255 bytes loaded but never saved: "Could not open file
 // for saving", since the temporary name passed the file system's limit.
 TEST_F(DocumentSave, NamesUpToTheFileSystemsLimitSaveAndReload) {
