@@ -1,5 +1,7 @@
 #include "client/Startup.h"
 
+#include <signal.h>
+
 #include "client/App.h"
 #include "client/MenuBar1.h"
 #include "client/wMain.h"
@@ -11,6 +13,9 @@ void _Main() {
 }
 
 std::int32_t _Startup() {
+  // A file-size limit makes a write fail (the settings save is then refused
+  // and leaves the file as it was) instead of ending the program.
+  signal(SIGXFSZ, SIG_IGN);
   fw::_RuntimeInitExternalClasses();
   fw::_InitPluginEntrypoints();
   _InitFileTypes();

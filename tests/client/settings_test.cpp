@@ -2,6 +2,7 @@
 // what the file holds after the window has closed and the application has
 // quit. Each test has a Preferences folder of its own.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -292,6 +293,28 @@ TEST_F(SettingsTest, UnwritableFileIsNotReported) {
   Quit();
   EXPECT_TRUE(boxes.messages.empty());
   EXPECT_TRUE(std::filesystem::is_directory(SettingsFile()));
+}
+
+// A settings file of user nobody, mode 0600, saved by root at quit became
+// root's, and its owner could no longer read it.
+TEST_F(SettingsTest, SettingsFileOfAnotherUserKeepsItsOwner) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to give files to another user";
+  std::ofstream(SettingsFile(), std::ios::binary)
+      << kHeader << "\t<key>Server</key>\n\t<string>example.org</string>\n</dict>\n</plist>\n";
+  ASSERT_EQ(chown(SettingsFile().c_str(), 65534, 65534), 0);
+  ASSERT_EQ(chmod(SettingsFile().c_str(), 0600), 0);
+  Restart();
+  EXPECT_EQ(w->txtServer->Text(), "example.org");
+  Fill("192.0.2.7", "5000", "n");
+  Quit();
+  struct stat st;
+  ASSERT_EQ(stat(SettingsFile().c_str(), &st), 0);
+  EXPECT_EQ(st.st_uid, 65534u);
+  EXPECT_EQ(st.st_gid, 65534u);
+  EXPECT_EQ(st.st_mode & 07777, 0600u);
+  plist saved{fw::FolderItem(SettingsFile())};
+  EXPECT_EQ(saved.root->GetString("Server"), "192.0.2.7");
+  EXPECT_EQ(testsupport::ListFolder(SettingsFolder()), "Tobrik Client.plist\n");
 }
 
 }  // namespace

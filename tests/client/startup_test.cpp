@@ -2,6 +2,7 @@
 // the About binding, the main window built and shown, the event loop ending
 // when the main window closes or Quit is chosen.
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <QApplication>
 #include <QMainWindow>
@@ -100,6 +101,21 @@ TEST_F(StartupTest, QuitFromTheFileMenuClosesTheMainWindowAndEndsTheRun) {
   EXPECT_EQ(fw::_RuntimeRun(), 0);
   EXPECT_FALSE(window->IsOpen());
   EXPECT_TRUE(fw::OpenWindows().empty());
+}
+
+// Under a file-size limit the system ended the client with SIGXFSZ while it
+// saved its settings; after the start-up the signal is ignored, so such a
+// limit is a failed write.
+TEST_F(StartupTest, StartupIgnoresTheFileSizeSignal) {
+  struct sigaction byDefault = {};
+  byDefault.sa_handler = SIG_DFL;
+  struct sigaction previous = {};
+  ASSERT_EQ(sigaction(SIGXFSZ, &byDefault, &previous), 0);
+  _Startup();
+  struct sigaction now = {};
+  ASSERT_EQ(sigaction(SIGXFSZ, nullptr, &now), 0);
+  EXPECT_EQ(now.sa_handler, SIG_IGN);
+  sigaction(SIGXFSZ, &previous, nullptr);
 }
 
 }  // namespace
