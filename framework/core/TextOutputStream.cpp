@@ -95,13 +95,13 @@ String ResolvedTarget(const String& path) {
   return resolved;
 }
 
+bool SetOwner(int fd, uid_t owner, gid_t group) { return fchown(fd, owner, group) == 0; }
+
 // Gives the new file at fd the owner and group of the file it replaces
 // where the process may set them (root may set both; the owner of a file
 // may give it a group it belongs to), else keeps what it has; then the old
 // file's permission bits, after the owner, since a change of owner clears
 // the set-user-ID and set-group-ID bits.
-bool SetOwner(int fd, uid_t owner, gid_t group) { return fchown(fd, owner, group) == 0; }
-
 void TakeOwnerAndMode(int fd, const struct stat& old) {
   struct stat now;
   if (fstat(fd, &now) == 0 && (now.st_uid != old.st_uid || now.st_gid != old.st_gid) &&
