@@ -2,12 +2,23 @@
 //
 // Converts FILE in place to the XML or the binary property-list form, reading
 // either. On any failure it prints one line to standard error, exits with
-// status 1 and leaves FILE as it was.
+// status 1 and leaves FILE as it was: a limit it meets (memory, the file-size
+// limit, the disk) is such a failure too.
+//
+// Test seam: when the environment variable PLUTIL_TEST_STOP_BEFORE_RENAME is
+// set to anything but "", the tool stops itself (SIGSTOP) once the converted
+// file is written beside FILE and before FILE is checked and replaced, so
+// that a test can change the file system at that point and then let it go on
+// (SIGCONT). It changes nothing else; unset, it does nothing.
 #include "plutil/Convert.h"
 #include "plutil/FileIo.h"
 
+#include <signal.h>
+
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
+#include <new>
 #include <string>
 #include <string_view>
 
@@ -46,18 +57,29 @@ int Run(int argc, char** argv) {
   std::string path = argv[3];
   if (path.empty()) return Fail(std::string("empty file name; ") + kUsage);
 
-  plutil::FileResult read = plutil::ReadWholeFile(path);
-  if (!read.ok) return FailFile(path, read.error);
-  plutil::ConvertResult converted = plutil::Convert(read.text, *format);
-  if (!converted.ok) return FailFile(path, converted.error);
-  plutil::FileResult written = plutil::ReplaceFile(path, converted.output);
-  if (!written.ok) return FailFile(path, written.error);
+  try {
+    plutil::InPlaceFile file;
+    std::string text;
+    if (auto error = file.Read(path, text)) return FailFile(path, *error);
+    plutil::ConvertResult converted = plutil::Convert(text, *format);
+    if (!converted.ok) return FailFile(path, converted.error);
+    if (auto error = file.Replace(converted.output)) return FailFile(path, *error);
+  } catch (const std::bad_alloc&) {
+    return FailFile(path, "out of memory");
+  }
   return 0;
 }
+
+void StopBeforeRename() { ::raise(SIGSTOP); }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Past the file-size limit a write then fails (EFBIG) instead of killing
+  // the tool, so the temporary file is removed and the failure reported.
+  ::signal(SIGXFSZ, SIG_IGN);
+  const char* stop = std::getenv("PLUTIL_TEST_STOP_BEFORE_RENAME");
+  if (stop && *stop) plutil::SetBeforeRenameHook(StopBeforeRename);
   try {
     return Run(argc, argv);
   } catch (const std::exception& e) {
