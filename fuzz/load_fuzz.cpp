@@ -2,9 +2,11 @@
 // of arbitrary texts through the writer and the reader.
 //
 // First, the input is a file. Loading, saving, dumping and releasing it must
-// not crash, leak or hang, whatever it holds, and a file holding text that
-// did not load must come out of the save byte for byte as it was. The conversion command of a
-// binary file is replaced by one that fails, so no process is started.
+// not crash, leak or hang, whatever it holds; a second load of it into the
+// same document must end as the first did (nothing of the first is kept);
+// and a file holding text that did not load must come out of the save byte
+// for byte as it was. The conversion command of a binary file is replaced by
+// one that fails, so no process is started.
 // Then the input is also read as a recipe for a tree (keys and values of
 // any bytes, every type, nested levels). Saved and loaded again, the tree
 // must be exactly the same.
@@ -52,11 +54,29 @@ std::string ReadBytes(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+void Describe(plistDict& level, std::string& out);
+
+// A document that tells how its last load ended.
+class Document : public plist {
+ public:
+  using plist::plist;
+  // The error state, the header lines and the tree.
+  std::string Outcome() {
+    std::string out = (error ? "error: " : "") + errorMessage + '\x03';
+    for (const fw::String& line : headers) out += line + '\x03';
+    Describe(*root, out);
+    return out;
+  }
+};
+
 void LoadSaveDump(std::string_view bytes) {
   const std::string path = Folder() + "/in.plist";
   WriteBytes(path, bytes);
-  plist doc{fw::FolderItem(path)};
+  Document doc{fw::FolderItem(path)};
   Require(doc.root != nullptr, "no root after a load");
+  const std::string first = doc.Outcome();
+  doc.Load(fw::FolderItem(path), fw::FolderItem(path));
+  Require(doc.Outcome() == first, "a second load ended otherwise than the first");
   const bool keep = doc.errorMessage == "Not a plist file" &&
                     bytes.find_first_not_of("\r\n") != std::string_view::npos;
   doc.Dump();

@@ -3,14 +3,12 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <string_view>
-#include <utility>
-
 #include "framework/core/Clipboard.h"
 #include "framework/core/Shell.h"
 #include "framework/core/TextInputStream.h"
 #include "framework/core/TextOutputStream.h"
 #include "plist/plist.h"
+#include "plist/plistHeader.h"
 
 namespace {
 
@@ -28,10 +26,10 @@ const char* const kNewHeaders[] = {
     kRootLine,
 };
 
-// Whether every line from position `first` on is empty.
-bool HoldsNoText(const std::vector<fw::String>& lines, std::size_t first) {
-  for (std::size_t i = first; i < lines.size(); ++i)
-    if (!lines[i].empty()) return false;
+// Whether every line is empty.
+bool HoldsNoText(const std::vector<fw::String>& lines) {
+  for (const fw::String& line : lines)
+    if (!line.empty()) return false;
   return true;
 }
 
@@ -54,65 +52,6 @@ bool MayReplace(const fw::FolderItem& item) { return !item.Exists() || item.IsWr
 bool BeginsWithBplist(const fw::String& line) { return line.compare(0, 6, "bplist") == 0; }
 
 bool IsRootLine(const fw::String& line) { return line == kRootLine || line == kEmptyRootLine; }
-
-// What may stand before the root, in this order, each at most once: the XML
-// declaration (first of all), a DOCTYPE without an internal subset, and the
-// <plist> tag, which must be there; each on one line, blanks around them.
-class Prolog {
- public:
-  bool Line(std::string_view line) {
-    bool fileStart = std::exchange(first_, false);
-    if (fileStart && line.substr(0, 3) == "\xEF\xBB\xBF") line.remove_prefix(3);  // UTF-8 BOM
-    for (;;) {
-      size_t start = 0;
-      while (start < line.size() && (line[start] == ' ' || line[start] == '\t')) ++start;
-      line.remove_prefix(start);
-      if (line.empty()) return true;
-      const size_t end = line.find('>');
-      if (end == std::string_view::npos) return false;
-      if (!Item(line.substr(0, end + 1), fileStart && start == 0)) return false;
-      fileStart = false;
-      line.remove_prefix(end + 1);
-    }
-  }
-  bool Complete() const { return stage_ == kPlist; }
-
- private:
-  enum Stage { kNone, kDeclaration, kDoctype, kPlist };
-
-  static bool StartsTag(std::string_view item, std::string_view name) {
-    return item.substr(0, name.size()) == name &&
-           (item[name.size()] == ' ' || item[name.size()] == '\t' || item[name.size()] == '>' ||
-            item[name.size()] == '?');
-  }
-
-  bool Item(std::string_view item, bool atFileStart) {
-    if (atFileStart && StartsTag(item, "<?xml") && item.substr(item.size() - 2) == "?>")
-      return Next(kDeclaration);
-    if (StartsTag(item, "<!DOCTYPE") && item.find('[') == std::string_view::npos)
-      return Next(kDoctype);
-    if (StartsTag(item, "<plist") && item.substr(item.size() - 2) != "/>") return Next(kPlist);
-    return false;
-  }
-
-  bool Next(Stage stage) {
-    if (stage <= stage_) return false;
-    stage_ = stage;
-    return true;
-  }
-
-  bool first_ = true;
-  Stage stage_ = kNone;
-};
-
-// Whether the header lines from position first on, the root line last,
-// hold nothing but the prolog.
-bool PrologOnly(const std::vector<fw::String>& lines, std::size_t first) {
-  Prolog prolog;
-  for (std::size_t i = first; i + 1 < lines.size(); ++i)
-    if (!prolog.Line(lines[i])) return false;
-  return prolog.Complete();
-}
 
 // True when the file at item begins with the binary form's "bplist" mark.
 bool IsBinaryFile(const fw::FolderItem& item) {
@@ -141,11 +80,8 @@ plist::plist(const fw::FolderItem& file, const fw::FolderItem& fallback) : plist
 plist::plist(const fw::FolderItem& file) : plist(file, file) {}
 
 void plist::Load(const fw::FolderItem& file, const fw::FolderItem& fallback) {
-  root = std::make_unique<plistDict>();
+  StartAfresh();
   savePath = file;
-  notAPlist_ = false;
-  cutShort_ = false;
-  keepFile_ = false;
   const fw::FolderItem& source = file.Exists() ? file : fallback;
   if (source.Exists()) {
     LoadSource(source);
@@ -158,6 +94,25 @@ void plist::Load(const fw::FolderItem& file, const fw::FolderItem& fallback) {
   errorMessage = source.AbsolutePath() + " does not exist";
   UseNewHeaders();
   root->Load(nullptr, "root", false, nullptr, this, false);
+}
+
+// Every load starts as the first one on a new document does: nothing of an
+// earlier load is kept (its header lines, binary source, error state, or a
+// search hit in the tree it read).
+void plist::StartAfresh() {
+  root = std::make_unique<plistDict>();
+  headers.clear();
+  isBinary = false;
+  org.reset();
+  error = false;
+  errorMessage.clear();
+  foundDict = nullptr;
+  foundKey.clear();
+  foundValue.clear();
+  foundType.clear();
+  lastSearch.clear();
+  notAPlist_ = false;
+  keepFile_ = false;
 }
 
 void plist::MakeEmptyRoot() {
@@ -182,7 +137,6 @@ void plist::LoadSource(const fw::FolderItem& source) {
     in = source.OpenAsTextFile();
   }
   if (!in) return NotAPlist();
-  const std::size_t firstHeader = headers.size();
   while (!in->Eof() && !IsRootLine(line)) {
     line = in->ReadLine();
     headers.push_back(line);
@@ -191,13 +145,13 @@ void plist::LoadSource(const fw::FolderItem& source) {
     // A text file without any text holds nothing to keep: it takes the header
     // lines of a new document, so that its first save makes a readable file
     // instead of entries without a header that no later load accepts.
-    if (!isBinary && HoldsNoText(headers, firstHeader)) {
-      headers.resize(firstHeader);
+    if (!isBinary && HoldsNoText(headers)) {
+      headers.clear();
       UseNewHeaders();
     }
     return NotAPlist();
   }
-  if (headers.size() == firstHeader || !PrologOnly(headers, firstHeader)) return NotAPlist();
+  if (headers.empty() || !plistHeaderIsReadable(headers)) return NotAPlist();
   // An empty root "<dict/>" is kept as the opening line "<dict>", which the
   // save follows with the entries and the closing "</dict>".
   const bool emptyRoot = line == kEmptyRootLine;
@@ -240,10 +194,10 @@ void plist::Save(bool cleanup) {
 }
 
 // A save never makes a file unreadable or loses what the load did not read:
-// it writes nothing after a load that read the file only in part or not at
-// all, and nothing over a file it may not replace.
+// it writes nothing after a load that could not read the file, and nothing
+// over a file it may not replace.
 bool plist::MaySave() const {
-  if (cutShort_ || keepFile_ || !savePath || !MayReplace(*savePath)) return false;
+  if (keepFile_ || !savePath || !MayReplace(*savePath)) return false;
   return !isBinary || (org && MayReplace(*org));
 }
 

@@ -10,13 +10,14 @@
 //   operation (see plistDict.h), or of the document's own load and save,
 //   which only ever set them (never clear them) with exactly these texts:
 //     "Not a plist file"                no line of the file is exactly "<dict>"
-//                                       or "<dict/>", the lines before it hold
-//                                       more than the prolog (below), or the
+//                                       or "<dict/>", the lines before it are
+//                                       not a readable header (below), or the
 //                                       reader refused the rest (see
-//                                       plistDict::Load); the root is then a
-//                                       blank node (also: the file, or its
-//                                       temporary copy, cannot be opened or
-//                                       made)
+//                                       plistDict::Load; also a file nested
+//                                       deeper than plistDict::kMaxDepth); the
+//                                       root is then a blank node (also: the
+//                                       file, or its temporary copy, cannot be
+//                                       opened or made)
 //     <absolute path> + " does not exist"  neither file nor fallback exists
 //     "Could not open file for saving"  Save wrote nothing (see below), or
 //                                       could not write the whole file, or
@@ -29,8 +30,6 @@
 //     - the load ended in "Not a plist file" for a file that holds text, or
 //       for a file that could not be read (no permission, a link to nowhere,
 //       a folder, a FIFO, a device: opening never waits);
-//     - the load stopped at the reader's nesting bound (the tree holds the
-//       file only in part);
 //     - the file to write, or the binary source, is there but is not a
 //       regular file or a link to one, or is read-only (no write permission
 //       bit, or the process may not write it; see FolderItem.h);
@@ -45,13 +44,15 @@
 //   the tree up to and including the first line that is exactly "<dict>",
 //   and Save writes them back byte for byte, then the tree (one element per
 //   line, see plistDict::Write), then "</dict>" and "</plist>". The lines
-//   before the root hold only the prolog: the XML declaration (first in the
-//   file, a UTF-8 byte-order mark allowed before it), a DOCTYPE without an
-//   internal subset and the "<plist>" tag, which must be there, in that
-//   order, each whole on its line, with blanks and blank lines around them.
-//   An empty root line "<dict/>" reads as an empty root and is kept in
-//   `headers` as "<dict>", so that a save writes the opening, the entries
-//   and "</dict>". A missing
+//   before the root must be a readable header (plistHeader.h): the XML
+//   declaration (first in the file, a UTF-8 byte-order mark allowed before
+//   it), a DOCTYPE without an internal subset and the "<plist>" tag, which
+//   must be there, in that order, each whole on its line; comments and
+//   processing instructions, each alone on its lines; blanks and blank
+//   lines. The store reads and writes UTF-8 only: a declaration that names
+//   any other encoding refuses the load. An empty root line "<dict/>" reads
+//   as an empty root and is kept in `headers` as "<dict>", so that a save
+//   writes the opening, the entries and "</dict>". A missing
 //   file gives an empty root and the four header lines of a new document.
 //   A text file with no text in it (empty, or empty lines only) ends in "Not
 //   a plist file" but takes the four header lines of a new document too, and
@@ -114,9 +115,10 @@ class plist {
   std::optional<fw::FolderItem> org;
   bool debug = false;
 
-  // Reads file, or fallback when file does not exist, into a new root. A
-  // second Load adds the header lines it reads to those already held and
-  // keeps isBinary, org and the error state.
+  // Reads file, or fallback when file does not exist, into a new root.
+  // Every Load starts afresh: the header lines, isBinary, org, savePath, the
+  // error state and the search's found fields all come from this load (the
+  // error state is cleared first), as on a new document; debug is kept.
   void Load(const fw::FolderItem& file, const fw::FolderItem& fallback);
   // Writes the document to savePath (and back to binary, see above), then
   // Cleanup() when cleanup is true.
@@ -173,6 +175,7 @@ class plist {
   fw::String lastSearch;
 
   // Loading and saving.
+  void StartAfresh();
   void LoadSource(const fw::FolderItem& source);
   std::unique_ptr<fw::TextInputStream> OpenBinarySource(const fw::FolderItem& source);
   void NotAPlist();
@@ -183,11 +186,8 @@ class plist {
   bool ReplaceBinarySource();
 
   bool notAPlist_ = false;  // the last load ended in "Not a plist file"
-  // The last load stopped at the reader's nesting bound (plistDict::kMaxDepth),
-  // so the tree holds only part of the file; Save then leaves the file alone.
-  bool cutShort_ = false;
   // The last load could not read a file that held text (it ended in "Not a
   // plist file"), so Save leaves the file as it was.
   bool keepFile_ = false;
-  friend class plistDict;  // its reader sets cutShort_ and records a refusal
+  friend class plistDict;  // its reader records a refusal
 };

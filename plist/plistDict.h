@@ -266,12 +266,11 @@ class plistDict {
   // ---- XML reading -----------------------------------------------------------
 
   // Nesting bound of the reader: the level Load is called on counts as 1.
-  // A nested "<dict>" or "<array>" that would be level kMaxDepth + 1 becomes
-  // an empty child, and reading stops there as if the stream had ended: every
-  // entry read before it is kept, no error is recorded, and the document is
-  // told, so that its Save never writes the partial tree over the file. The
-  // reader, the writer, the dump and the release of a tree use no stack per
-  // level, so a tree of any depth is safe in them.
+  // A nested "<dict>" or "<array>" that would open level kMaxDepth + 1
+  // refuses the read, as any text that cannot be read exactly does (a
+  // "<dict/>" or "<array/>" there opens no level and is read). The reader,
+  // the writer, the dump and the release of a tree use no stack per level,
+  // so a tree of any depth is safe in them.
   static constexpr std::size_t kMaxDepth = 10000;
 
   // Initialises this node from the arguments and, with readContents, reads
@@ -281,17 +280,17 @@ class plistDict {
   // passes to the caller.
   //
   // It reads exactly or refuses. Read: the elements "key", "dict", "array",
-  // "<true/>", "<false/>", "<dict/>", "<array/>" and leaf elements of any
-  // other name (the name becomes the entry's type), with blanks allowed
-  // before a tag's ">"; blanks and tabs between elements, and control
-  // characters at the start of a line outside a text, are layout. Array
-  // elements are keyed 0, 1, ... in file order, and after the end tag
-  // indexOf is their number. Texts of keys and values are taken whole, over as many lines as
-  // they span, every line end inside them read as LF; in "data" the lines
-  // are joined with nothing, each without its leading control characters.
-  // Every character reference ("&#N;", "&#xN;", of a character XML allows)
-  // and the five entities "&lt;" "&gt;" "&amp;" "&quot;" "&apos;" are
-  // decoded. A file that ends between elements keeps what was read.
+  // "<true/>", "<false/>" and the empty pairs "<true></true>",
+  // "<false></false>" (type "boolean", value "true" or "false"), "<dict/>",
+  // "<array/>" and leaf elements of any other name (the name becomes the
+  // entry's type), with blanks allowed before a tag's ">"; blanks and tabs between elements, and
+  // control characters at the start of a line outside a text, are layout. Array elements are keyed
+  // 0, 1, ... in file order, and after the end tag indexOf is their number. Texts of keys and
+  // values are taken whole, over as many lines as they span, every line end inside them read as LF;
+  // in "data" the lines are joined with nothing, each without its leading control characters. Every
+  // character reference ("&#N;", "&#xN;", of a character XML allows) and the five entities "&lt;"
+  // "&gt;" "&amp;" "&quot;" "&apos;" are decoded. A file that ends between elements keeps what was
+  // read.
   //
   // Refused, with the node left empty and, when it belongs to a document,
   // the document's load ended in "Not a plist file": text outside a value;
@@ -300,8 +299,9 @@ class plistDict {
   // closing tag other than the level's own or the open text's; a key in an
   // array level, a key without a value, a value without a key, a key
   // repeated in a dict level; "<" in a text; a malformed or unknown
-  // reference; a text still open at the end of the stream; anything after
-  // the level but blanks and one "</plist>".
+  // reference; anything inside "<true>" or "<false>"; a text still open at
+  // the end of the stream; nesting past kMaxDepth; anything after the level
+  // but blanks and one "</plist>".
   // REQUIRES: stream is not null when readContents.
   void Load(fw::TextInputStream* stream, const fw::String& name, bool arrayFlag, plistDict* parent,
             plist* document, bool readContents);

@@ -161,7 +161,7 @@ struct plistXmlLevel {
 
 class plistXmlReader {
  public:
-  enum class Outcome { Exact, CutShort, Refused };
+  enum class Outcome { Exact, Refused };
 
   // Reads node's contents when open, else only what follows the level.
   plistXmlReader(fw::TextInputStream& stream, plistDict* node, bool open) : stream_(stream) {
@@ -174,9 +174,8 @@ class plistXmlReader {
 
   Outcome Run() {
     for (;;) {
-      while (!rest_.empty() && !refused_ && !stopped_) Step();
+      while (!rest_.empty() && !refused_) Step();
       if (refused_) return Outcome::Refused;
-      if (stopped_) return Outcome::CutShort;
       if (stream_.Eof()) break;
       NextLine();
     }
@@ -272,12 +271,24 @@ class plistXmlReader {
       return Refuse();  // a value without a key
     }
     const bool nested = tag.name == "dict" || tag.name == "array";
-    const bool boolean = tag.selfClosing && (tag.name == "true" || tag.name == "false");
+    const bool boolean = tag.name == "true" || tag.name == "false";
     if (tag.selfClosing && !nested && !boolean) return Refuse();
+    if (boolean && !tag.selfClosing && !ClosesAtOnce(tag)) return Refuse();
     if (!AddType(node, boolean ? std::string_view("boolean") : tag.name)) return Refuse();
     if (nested) return NestedLevel(node, tag);
     if (boolean) return node->values.SetValue(valueKey_, fw::String(tag.name));
     BeginText(tag.name);
+  }
+
+  // "<true>" and "<false>" are booleans as an empty pair, as "<true/>" and
+  // "<false/>" are: the closing tag follows at once. Anything between them
+  // (a blank, a line end, text) is not a boolean's value.
+  bool ClosesAtOnce(const Tag& open) {
+    Tag close;
+    if (rest_.empty() || rest_[0] != '<' || !ScanTag(rest_, close)) return false;
+    if (!close.closing || close.name != open.name) return false;
+    rest_.remove_prefix(close.length);
+    return true;
   }
 
   // False when the key is already taken in the level.
@@ -301,10 +312,7 @@ class plistXmlReader {
     plistDict* child = parent->AppendChildNode(valueKey_, parent->MakeChildNode(array, valueKey_));
     child->Load(nullptr, valueKey_, array, parent, parent->rootClass, false);
     if (tag.selfClosing) return;
-    if (levels_.size() >= plistDict::kMaxDepth) {
-      stopped_ = true;  // too deep: reading ends here, as at the end of the file
-      return;
-    }
+    if (levels_.size() >= plistDict::kMaxDepth) return Refuse();  // one level too deep
     levels_.push_back({child, {}, false});
   }
 
@@ -320,7 +328,6 @@ class plistXmlReader {
   fw::String typeName_;
   bool plistClosed_ = false;
   bool refused_ = false;
-  bool stopped_ = false;
 };
 
 void plistDict::Load(fw::TextInputStream* stream, const fw::String& nodeName, bool arrayFlag,
@@ -341,9 +348,6 @@ void plistDict::ReadLevel(fw::TextInputStream& stream, bool open) {
   plistXmlReader reader(stream, this, open);
   switch (reader.Run()) {
     case plistXmlReader::Outcome::Exact:
-      return;
-    case plistXmlReader::Outcome::CutShort:
-      if (rootClass) rootClass->cutShort_ = true;
       return;
     case plistXmlReader::Outcome::Refused:
       break;

@@ -167,15 +167,15 @@ const LoadCase kLoadCases[] = {
      {kNewHeaders[2], "<dict>"},
      "",
      ""},
-    {"a comment before the root",
+    {"a comment before the root is a header line",
      {{"a.plist", Join({kNewHeaders[2], "<!-- settings -->", "<dict>", "</dict>", "</plist>"})}},
      "a.plist",
      nullptr,
-     true,
-     "Not a plist file",
+     false,
+     "",
      {kNewHeaders[2], "<!-- settings -->", "<dict>"},
      "",
-     ""},
+     "root"},
     {"a root array whose dict starts in column 0",
      {{"a.plist", Join({kNewHeaders[2], "<array>", "\t<string>x</string>", "<dict>", "<key>a</key>",
                         "<true/>", "</dict>", "</array>", "</plist>"})}},
@@ -292,9 +292,10 @@ TEST_F(DocumentTest, HeaderLinesComeBackByteForByte) {
 }
 
 // What may stand before the root: the XML declaration, a DOCTYPE and the
-// <plist> tag, in that order, with blanks; anything else was kept as a
-// header line while the tree it belonged to was read wrongly or not at all.
-TEST_F(DocumentTest, LinesBeforeTheRootHoldOnlyTheProlog) {
+// <plist> tag, in that order, comments and processing instructions, with
+// blanks; anything else was kept as a header line while the tree it belonged
+// to was read wrongly or not at all.
+TEST_F(DocumentTest, LinesBeforeTheRootAreAHeader) {
   struct Case {
     const char* name;
     std::vector<std::string> lines;  // before the root's "<dict>"
@@ -322,8 +323,9 @@ TEST_F(DocumentTest, LinesBeforeTheRootHoldOnlyTheProlog) {
       {"a DOCTYPE over two lines", {decl, "<!DOCTYPE plist PUBLIC \"x\"", " \"y\">", tag}, false},
       {"two plist tags", {tag, tag}, false},
       {"a self-closing plist tag", {"<plist/>"}, false},
-      {"a comment", {decl, "<!-- c -->", tag}, false},
-      {"a processing instruction", {decl, "<?pi x?>", tag}, false},
+      {"a comment", {decl, "<!-- c -->", tag}, true},
+      {"a processing instruction", {decl, "<?pi x?>", tag}, true},
+      {"another encoding", {"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>", tag}, false},
       {"text", {tag, "hello"}, false},
       {"another element", {tag, "<array>"}, false},
       {"a tag that does not end on its line", {decl, "<plist", ">"}, false},
@@ -532,9 +534,10 @@ TEST_F(DocumentTest, FailedWriteLeavesTheOldFileWhole) {
 }
 
 // A file nested past the reader's bound was read only up to the bound, and
-// Save then wrote the cut tree over it, losing the rest of the file: such a
-// document now leaves its file as it was.
-TEST_F(DocumentTest, LoadCutAtTheNestingBoundNeverSavesOverTheFile) {
+// Save then wrote the cut tree over it, losing the rest of the file; later
+// the load gave the cut tree with no error and only the save refused. Now
+// the load refuses it, and the file stays as it was.
+TEST_F(DocumentTest, LoadPastTheNestingBoundIsRefusedAndNeverSavesOverTheFile) {
   std::vector<std::string> body = {"<key>first</key>", "<string>1</string>"};
   for (size_t i = 0; i < plistDict::kMaxDepth; ++i) {
     body.push_back("<key>k</key>");
@@ -548,7 +551,10 @@ TEST_F(DocumentTest, LoadCutAtTheNestingBoundNeverSavesOverTheFile) {
   const std::string old = XmlFile(body);
   WriteFile(tmp.File("a"), old);
   Document doc(Item("a"));
-  EXPECT_EQ(doc.root->GetString("first"), "1");
+  EXPECT_TRUE(doc.error);
+  EXPECT_EQ(doc.errorMessage, "Not a plist file");
+  EXPECT_EQ(doc.root->name, "");
+  EXPECT_EQ(doc.root->count(), 0);
   doc.error = false;
   doc.root->SetString("first", "changed");
   doc.Save();
@@ -898,20 +904,6 @@ TEST_F(DocumentTest, DeepTreeIsDumpedWithinASmallStack) {
   EXPECT_EQ(text.substr(text.size() - rootRendering.size()), rootRendering);
 }
 
-// A second Load adds the header lines it reads to those held.
-TEST_F(DocumentTest, SecondLoadAddsHeaderLines) {
-  WriteFile(tmp.File("a"), XmlFile({}));
-  WriteFile(tmp.File("b"), "<plist>\n<dict>\n</dict>\n");
-  Document doc(Item("a"));
-  doc.Load(Item("b"), Item("b"));
-  std::vector<std::string> expected = kNewHeaders;
-  expected.push_back("<plist>");
-  expected.push_back("<dict>");
-  EXPECT_EQ(doc.Headers(), expected);
-  ASSERT_TRUE(doc.savePath);
-  EXPECT_EQ(doc.savePath->AbsolutePath(), tmp.File("b"));
-}
-
 TEST_F(DocumentTest, LevelDumpAppendsToTheClipboard) {
   fw::ScopedHook<fw::SetClipboardBackend> clip(nullptr);
   plistDict node;
@@ -921,6 +913,87 @@ TEST_F(DocumentTest, LevelDumpAppendsToTheClipboard) {
   node.Dump(0);
   EXPECT_EQ(fw::Clipboard().Text(),
             "before\r<key>k</key>\r<nosearch/>\r<data>\rAA&#10;\r</data>\r");
+}
+
+// ---- A second Load ---------------------------------------------------------------
+
+// A second Load added the header lines it read to those of the first and
+// kept the binary flag, the source and the error state: a save then wrote
+// both sets of header lines, reported success, and the next load said "Not
+// a plist file". Every load now starts afresh, as the first one does.
+class SecondLoad : public DocumentTest {
+ protected:
+  const std::string b = Join({"<?xml version=\"1.0\"?>", "<plist>", "<!-- b's own -->", "<dict>",
+                              "\t<key>b</key>", "\t<integer>2</integer>", "</dict>", "</plist>"});
+  void SetUp() override { WriteFile(tmp.File("b"), b); }
+
+  // Loads b into doc, saves, and checks that b's bytes, and its tree on a
+  // load of their own, are as they were.
+  void LoadSaveAndLoadAgain(Document& doc) {
+    doc.Load(Item("b"), Item("b"));
+    EXPECT_FALSE(doc.error) << doc.errorMessage;
+    EXPECT_EQ(doc.errorMessage, "");
+    EXPECT_EQ(Describe(*doc.root), "b (integer) = 2\n");
+    doc.Save();
+    EXPECT_FALSE(doc.error) << doc.errorMessage;
+    EXPECT_EQ(ReadFile(tmp.File("b")), b);
+    Document again(Item("b"));
+    EXPECT_FALSE(again.error) << again.errorMessage;
+    EXPECT_EQ(Describe(*again.root), "b (integer) = 2\n");
+  }
+};
+
+TEST_F(SecondLoad, AfterAnXmlFileTheSaveWritesOnlyTheNewHeaderLines) {
+  const std::string a = Join({"<?xml version=\"1.0\" encoding=\"UTF-8\"?>", "<!-- a's own -->",
+                              "<plist version=\"1.0\">", "<dict>", "\t<key>a</key>",
+                              "\t<string>1</string>", "</dict>", "</plist>"});
+  WriteFile(tmp.File("a"), a);
+  Document doc(Item("a"));
+  ASSERT_FALSE(doc.error) << doc.errorMessage;
+  LoadSaveAndLoadAgain(doc);
+  EXPECT_EQ(ReadFile(tmp.File("a")), a);
+}
+
+TEST_F(SecondLoad, ErrorOfTheFirstLoadIsNotKept) {
+  WriteFile(tmp.File("a"), "not a plist\n");
+  for (const char* first : {"a", "missing"}) {
+    Document doc(Item(first));
+    ASSERT_TRUE(doc.error) << first;
+    LoadSaveAndLoadAgain(doc);
+  }
+  EXPECT_EQ(ReadFile(tmp.File("a")), "not a plist\n");
+  EXPECT_FALSE(Item("missing").Exists());
+}
+
+TEST_F(SecondLoad, BinarySourceOfTheFirstLoadIsNotKept) {
+  const std::string source = tmp.File("s.plist"), copy = tmp.File("s.plist temp");
+  const std::string binary = FakePlutil::Binary(XmlFile({"<key>k</key>", "<string>v</string>"}));
+  WriteFile(source, binary);
+  FakePlutil plutil(copy);
+  Document doc{FolderItem(source)};
+  ASSERT_TRUE(doc.isBinary);
+  LoadSaveAndLoadAgain(doc);
+  EXPECT_FALSE(doc.isBinary);
+  EXPECT_FALSE(doc.org);
+  ASSERT_TRUE(doc.savePath);
+  EXPECT_EQ(doc.savePath->AbsolutePath(), tmp.File("b"));
+  EXPECT_EQ(plutil.commands.size(), 1u);  // the first load's conversion only
+  EXPECT_EQ(ReadFile(source), binary);
+}
+
+// The hit pointed into the tree that the second load released.
+TEST_F(SecondLoad, SearchHitOfTheFirstTreeIsForgotten) {
+  WriteFile(tmp.File("a"), XmlFile({"<key>a</key>", "<string>found</string>"}));
+  Document doc(Item("a"));
+  ASSERT_TRUE(doc.Find("found"));
+  ASSERT_NE(doc.foundDict, nullptr);
+  LoadSaveAndLoadAgain(doc);
+  EXPECT_EQ(doc.foundDict, nullptr);
+  EXPECT_EQ(doc.foundKey, "");
+  EXPECT_EQ(doc.foundValue, "");
+  EXPECT_EQ(doc.foundType, "");
+  EXPECT_TRUE(doc.FindNext("2"));
+  EXPECT_EQ(doc.foundKey, "b");
 }
 
 // ---- Escaping and line breaks survive a save and a load ------------------------

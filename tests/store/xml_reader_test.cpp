@@ -8,6 +8,7 @@
 #include "framework/core/TextInputStream.h"
 #include "plist/plist.h"
 #include "plist/plistDict.h"
+#include "plist/plistHeader.h"
 #include "tests/store/support/XmlTree.h"
 #include "tests/support/Escaped.h"
 
@@ -108,7 +109,12 @@ const ReadCase kCases[] = {
     {"a leaf element of another name keeps its name as type",
      {"<key>u</key>", "<uid>7</uid>", "</dict>"},
      "u (uid) = 7\n"},
-    {"a text element named true", {"<key>t</key>", "<true></true>", "</dict>"}, "t (true) = \n"},
+    // Loaded with the type "true" and an empty value, so GetBoolean failed.
+    {"empty true and false pairs are booleans",
+     {"<key>t</key>", "<true></true>", "<key>f</key>", "<false ></false >", "<key>a</key>",
+      "<array><true></true><false></false></array>", "</dict>"},
+     "t (boolean) = true\nf (boolean) = false\na (array) [array]\n  0 (boolean) = true\n"
+     "  1 (boolean) = false\n"},
 };
 
 TEST(XmlReader, LinesAndFields) {
@@ -166,10 +172,90 @@ TEST(XmlReader, TextThatCannotBeReadExactlyIsRefused) {
       {"a key in an array", {"<key>a</key>", "<string>x</string>", "</array>"}, true},
       {"a malformed reference", {"<key>a</key>", "<string>a & b</string>", "</dict>"}},
       {"an unknown entity in a key", {"<key>&nbsp;</key>", "<true/>", "</dict>"}},
+      {"text inside true", {"<key>a</key>", "<true>yes</true>", "</dict>"}},
+      {"a blank inside false", {"<key>a</key>", "<false> </false>", "</dict>"}},
+      {"a line end inside true", {"<key>a</key>", "<true>", "</true>", "</dict>"}},
+      {"a reference inside true", {"<key>a</key>", "<true>&#32;</true>", "</dict>"}},
+      {"true closed by false", {"<key>a</key>", "<true></false>", "</dict>"}},
+      {"true never closed", {"<key>a</key>", "<true>", "</dict>"}},
+      {"text inside true in an array", {"<true>1</true>", "</array>"}, true},
       {"a reference cut by a line end", {"<key>a</key>", "<string>&am", "p;</string>", "</dict>"}},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(xmltest::ReadOrRefuse(Join(c.lines), c.array), "refused") << c.name;
+  }
+}
+
+// The lines before the root line. Comments and processing instructions
+// there had been kept and written back for years when a rule that let only
+// the declaration, a DOCTYPE and the plist tag stand there refused them;
+// a declared encoding other than UTF-8 was ignored, and the UTF-8 text then
+// saved under it read back as other characters.
+TEST(XmlHeader, WhatMayStandBeforeTheRoot) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> lines;  // before the root line
+    bool readable;
+  };
+  const std::string decl = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
+  const std::string doctype =
+      "<!DOCTYPE plist PUBLIC \"-//Apple Computer//DTD PLIST 1.0//EN\" "
+      "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">";
+  const std::string tag = "<plist version=\"1.0\">";
+  const Case cases[] = {
+      {"declaration, DOCTYPE and plist tag", {decl, doctype, tag}, true},
+      {"blanks and blank lines", {decl, "", " \t", "\t" + tag, ""}, true},
+      {"a comment after the declaration", {decl, "<!-- settings -->", doctype, tag}, true},
+      {"a comment after the plist tag", {decl, doctype, tag, "\t<!-- c -->"}, true},
+      {"a comment first, without a declaration", {"<!-- c -->", tag}, true},
+      {"a comment over several lines", {decl, "  <!-- one", "<dict", "", "two -->  ", tag}, true},
+      {"a comment holding markup", {decl, "<!-- <array><key>x</key> - -> -->", tag}, true},
+      {"a stylesheet instruction",
+       {decl, "<?xml-stylesheet type=\"text/xsl\" href=\"s.xsl\"?>", doctype, tag},
+       true},
+      {"an instruction over several lines", {decl, tag, "<?pi one", "two ?>"}, true},
+      {"an instruction without data", {decl, "<?pi?>", tag}, true},
+      {"UTF-8 in other letter cases",
+       {"<?xml version='1.0' encoding = 'utf-8' ?>", "<!-- Utf-8 -->", tag},
+       true},
+      {"a declaration without an encoding",
+       {"<?xml version=\"1.0\" standalone=\"no\"?>", tag},
+       true},
+      {"no plist tag", {decl, "<!-- c -->"}, false},
+      {"a root array", {decl, tag, "<array>"}, false},
+      {"a key", {decl, tag, "<key>a</key>"}, false},
+      {"a string", {decl, tag, "<string>x</string>"}, false},
+      {"a closing plist tag", {decl, tag, "</plist>", tag}, false},
+      {"text", {decl, tag, "hello"}, false},
+      {"text after a comment on its line", {decl, "<!-- c --> x", tag}, false},
+      {"a comment before the plist tag on its line", {decl, "<!-- c --> " + tag}, false},
+      {"a comment after the plist tag on its line", {decl, tag + " <!-- c -->"}, false},
+      {"an instruction after the declaration on its line", {decl + "<?pi x?>", tag}, false},
+      {"a comment still open at the root line", {decl, tag, "<!-- open"}, false},
+      {"a comment holding --", {decl, "<!-- a -- b -->", tag}, false},
+      {"a comment ending in --->", {decl, "<!-- a --->", tag}, false},
+      {"an instruction still open at the root line", {decl, tag, "<?pi open"}, false},
+      {"an instruction without a target", {decl, "<? pi?>", tag}, false},
+      {"an empty instruction", {decl, "<?>", tag}, false},
+      {"an instruction named XML", {decl, "<?XML x?>", tag}, false},
+      {"the declaration after a comment", {"<!-- c -->", decl, tag}, false},
+      {"a declaration over two lines",
+       {"<?xml version=\"1.0\"", " encoding=\"UTF-8\"?>", tag},
+       false},
+      {"ISO-8859-1", {"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>", tag}, false},
+      {"US-ASCII", {"<?xml version=\"1.0\" encoding=\"US-ASCII\"?>", tag}, false},
+      {"UTF-16", {"<?xml version=\"1.0\" encoding=\"UTF-16\"?>", tag}, false},
+      {"UTF8 without its hyphen", {"<?xml version=\"1.0\" encoding=\"UTF8\"?>", tag}, false},
+      {"UTF-8 with a blank", {"<?xml version=\"1.0\" encoding=\" UTF-8\"?>", tag}, false},
+      {"an encoding that cannot be read", {"<?xml version=\"1.0\" encoding=UTF-8?>", tag}, false},
+      {"pseudo-attributes without a blank between",
+       {"<?xml version=\"1.0\"encoding=\"UTF-8\"?>", tag},
+       false},
+  };
+  for (const Case& c : cases) {
+    std::vector<fw::String> lines(c.lines.begin(), c.lines.end());
+    lines.emplace_back("<dict>");
+    EXPECT_EQ(plistHeaderIsReadable(lines), c.readable) << c.name;
   }
 }
 
@@ -371,45 +457,63 @@ TEST(XmlReader, StripAllRemovesLeadingControlCharactersOnly) {
   }
 }
 
-// Nesting deeper than the bound: the levels up to the bound are read, the
-// one past it is an empty child, and reading stops there. No stack is used
-// per level.
-TEST(XmlReader, NestingBeyondTheBoundStopsReading) {
-  const size_t depth = plistDict::kMaxDepth + 500;
+// A root level with depth dicts nested under the key "d", the innermost
+// holding inner, and after following them in the root.
+std::string Nested(size_t depth, const std::string& inner, const std::string& after) {
   std::string text;
   for (size_t i = 0; i < depth; ++i) text += "<key>d</key><dict>\n";
-  text += "<key>leaf</key><string>x</string>\n";
+  text += inner;
   for (size_t i = 0; i < depth; ++i) text += "</dict>\n";
-  text += "<key>after</key><string>y</string>\n</dict>\n";
-  std::unique_ptr<plistDict> root;
-  xmltest::RunWithSmallStack([&] { root = Read(text); });
-  ASSERT_NE(root, nullptr);
-  size_t levels = 1;
-  plistDict* node = root.get();
-  while (node->count() > 0) {
-    ASSERT_EQ(node->count(), 1);
-    node = node->child("d");
-    ASSERT_NE(node, nullptr);
-    ++levels;
-  }
-  EXPECT_EQ(levels, plistDict::kMaxDepth + 1);
-  EXPECT_FALSE(root->Exists("after"));
+  return text + after + "</dict>\n";
+}
+
+// The level depth dicts below root under the key "d", or nullptr.
+plistDict* Innermost(plistDict* root, size_t depth) {
+  for (size_t i = 0; i < depth && root; ++i) root = root->child("d");
+  return root;
+}
+
+const std::string kLeaf = "<key>leaf</key><string>x</string>\n";
+const std::string kAfter = "<key>after</key><string>y</string>\n";
+
+// Nesting deeper than the bound was read as a cut tree with no error, and
+// only the save refused: the read is now refused. The file nests exactly one
+// level past the bound, with the root kMaxDepth + 1 levels. No stack is used
+// per level.
+TEST(XmlReader, NestingBeyondTheBoundIsRefused) {
+  const std::string text = Nested(plistDict::kMaxDepth, kLeaf, kAfter);
+  plist doc;
+  xmltest::RunWithSmallStack([&] {
+    auto in = fw::TextInputStream::FromText(text);
+    doc.root->Load(in.get(), "root", false, nullptr, &doc, true);
+  });
+  EXPECT_TRUE(doc.error);
+  EXPECT_EQ(doc.errorMessage, "Not a plist file");
+  EXPECT_EQ(doc.root->count(), 0);
 }
 
 TEST(XmlReader, NestingUpToTheBoundIsReadInFull) {
   const size_t depth = plistDict::kMaxDepth - 1;  // with the root: the bound
-  std::string text;
-  for (size_t i = 0; i < depth; ++i) text += "<key>d</key><dict>\n";
-  text += "<key>leaf</key><string>x</string>\n";
-  for (size_t i = 0; i < depth; ++i) text += "</dict>\n";
-  text += "<key>after</key><string>y</string>\n</dict>\n";
   std::unique_ptr<plistDict> root;
-  xmltest::RunWithSmallStack([&] { root = Read(text); });
+  xmltest::RunWithSmallStack([&] { root = Read(Nested(depth, kLeaf, kAfter)); });
   ASSERT_NE(root, nullptr);
   EXPECT_EQ(root->GetType("after"), "string");
-  plistDict* node = root.get();
-  for (size_t i = 0; i < depth; ++i) node = node->child("d");
+  plistDict* node = Innermost(root.get(), depth);
+  ASSERT_NE(node, nullptr);
   EXPECT_EQ(Describe(*node), "leaf (string) = x\n");
+}
+
+// An empty level written "<dict/>" opens no level, so it may stand one past
+// the innermost level that the bound allows.
+TEST(XmlReader, EmptyLevelJustPastTheBoundIsRead) {
+  const size_t depth = plistDict::kMaxDepth - 1;
+  std::unique_ptr<plistDict> root;
+  xmltest::RunWithSmallStack(
+      [&] { root = Read(Nested(depth, "<key>e</key><dict/>\n<key>a</key><array/>\n", "")); });
+  ASSERT_NE(root, nullptr);
+  plistDict* node = Innermost(root.get(), depth);
+  ASSERT_NE(node, nullptr);
+  EXPECT_EQ(Describe(*node), "e (dict) [dict]\na (array) [array]\n");
 }
 
 }  // namespace

@@ -34,12 +34,56 @@ def load(path):
         return plistlib.load(f)
 
 
+def shown(value):
+    try:
+        text = repr(value)
+    except RecursionError:
+        return "a %s nested too deep to show" % type(value).__name__
+    return text if len(text) <= 2000 else text[:2000] + "..."
+
+
+def difference(a, b):
+    """Where trees a and b first differ, as a list of keys and indexes from
+    the root ([] at the root), or None when they are the same. Values of
+    different types differ (True is not 1, 1.0 is not 1). The walk keeps its
+    own stack, so trees of any depth compare."""
+    stack = [(None, None, a, b)]  # (parent entry, key, one value, the other)
+    while stack:
+        entry = stack.pop()
+        _, _, x, y = entry
+        if type(x) is not type(y):
+            break
+        if isinstance(x, dict):
+            if x.keys() != y.keys():
+                break
+            stack.extend((entry, k, x[k], y[k]) for k in x)
+        elif isinstance(x, list):
+            if len(x) != len(y):
+                break
+            stack.extend((entry, i, v, w) for i, (v, w) in enumerate(zip(x, y)))
+        elif x != y:
+            break
+    else:
+        return None
+    path = []
+    while entry[0] is not None:
+        path.append(entry[1])
+        entry = entry[0]
+    return path[::-1]
+
+
 def same(paths):
     first = load(paths[0])
     for path in paths[1:]:
         other = load(path)
-        if other != first:
-            print("plistlib reads %r\n  from %s\nbut %r\n  from %s" % (first, paths[0], other, path))
+        where = difference(first, other)
+        if where is not None:
+            at = first
+            there = other
+            for key in where:
+                at, there = at[key], there[key]
+            print("plistlib reads %s\n  from %s\nbut %s\n  from %s\nat %s" % (
+                shown(at), paths[0], shown(there), path, shown(where)))
             return 1
     return 0
 

@@ -15,6 +15,7 @@
 #include "framework/core/FolderItem.h"
 #include "framework/core/Shell.h"
 #include "plist/plist.h"
+#include "tests/store/support/XmlTree.h"
 #include "tests/support/BuildPaths.h"
 #include "tests/support/TempFolder.h"
 
@@ -22,7 +23,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-enum class Outcome { Same, Refused };
+// Same: plistlib reads the same tree from the file and its save. Exact: the
+// save gives back the file's bytes (the layout table only). Refused: the
+// load reports "Not a plist file" and the file stays as it was.
+enum class Outcome { Same, Exact, Refused };
 
 struct TableCase {
   const char* name;
@@ -37,6 +41,7 @@ struct TableCase {
 void PrintTo(const TableCase& c, std::ostream* os) { *os << c.name; }
 
 constexpr auto Same = Outcome::Same;
+constexpr auto Exact = Outcome::Exact;
 constexpr auto Refused = Outcome::Refused;
 
 const char* const kEdge32 =
@@ -241,24 +246,41 @@ INSTANTIATE_TEST_SUITE_P(Plistlib, PlistlibTable, testing::ValuesIn(kTable),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // Files laid out as people and other tools write them. Each was loaded and
-// saved with no edit while data was lost or the file left unreadable, and
-// both reported success. Now either plistlib reads the saved file as it read
-// the original, or the load ends in "Not a plist file" with a blank root and
-// the save leaves the file's bytes as they were.
+// saved with no edit while data was lost or the file left unreadable, or
+// kept lines were refused, or a value lost its type. Now either plistlib
+// reads the saved file as it read the original (and a save of a file in the
+// writer's own layout gives back its bytes), or the load ends in "Not a
+// plist file" with a blank root and the save leaves the file's bytes as they
+// were.
+const char* const kDeclaration = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+const char* const kDoctypeAndPlist =
+    "<!DOCTYPE plist PUBLIC \"-//Apple Computer//DTD PLIST 1.0//EN\" "
+    "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
+    "<plist version=\"1.0\">\n";
+const std::string kHeader = std::string(kDeclaration) + kDoctypeAndPlist;
+
 struct LayoutCase {
   const char* name;
-  std::string body;  // the lines between the four standard header lines and the end
+  std::string body;  // the lines between the header lines and the end
   Outcome outcome;
   std::string end = "</dict>\n</plist>\n";
+  std::string header = kHeader;  // the lines before the body
+  std::string tree = {};         // when given, the loaded root (xmltest::Describe)
 };
 
 void PrintTo(const LayoutCase& c, std::ostream* os) { *os << c.name; }
 
-const char* const kHeader =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-    "<!DOCTYPE plist PUBLIC \"-//Apple Computer//DTD PLIST 1.0//EN\" "
-    "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
-    "<plist version=\"1.0\">\n";
+// The root, kMaxDepth + extra levels deep in all (the root one of them).
+std::string Nested(int extra) {
+  const size_t levels = plistDict::kMaxDepth + static_cast<size_t>(extra);
+  std::string body = "<dict>\n";
+  for (size_t i = 1; i < levels; ++i) body += "<key>d</key>\n<dict>\n";
+  body += "<key>leaf</key>\n<string>x</string>\n";
+  for (size_t i = 1; i < levels; ++i) body += "</dict>\n";
+  return body;
+}
+
+const char* const kOneString = "<dict>\n\t<key>a</key>\n\t<string>x</string>\n";
 
 const LayoutCase kLayouts[] = {
     {"CommentBetweenEntries",
@@ -314,6 +336,34 @@ const LayoutCase kLayouts[] = {
     {"MultiLineStringWithCr", "<dict>\r\t<key>v</key>\r\t<string>one\rtwo</string>\r", Same,
      "</dict>\r</plist>\r"},
     {"EmptyRootDict", "<dict/>\n", Same, "</plist>\n"},
+    // Header lines kept for years, refused by a rule that went too far.
+    {"HeaderComment", kOneString, Exact, "</dict>\n</plist>\n",
+     kDeclaration + std::string("<!-- written by hand -->\n") + kDoctypeAndPlist},
+    {"HeaderCommentOverLines", kOneString, Exact, "</dict>\n</plist>\n",
+     kHeader + "\t<!--\n\t\tsettings of\n\t\tthe client\n\t-->\n"},
+    {"HeaderStylesheet", kOneString, Exact, "</dict>\n</plist>\n",
+     kDeclaration + std::string("<?xml-stylesheet type=\"text/xsl\" href=\"s.xsl\"?>\n") +
+         kDoctypeAndPlist},
+    // The first "<dict>" line stands inside a comment; the root comes after it.
+    {"HeaderCommentOpenAtTheRootLine", "<dict>\n-->\n" + std::string(kOneString), Refused,
+     "</dict>\n</plist>\n", kHeader + "<!--\n"},
+    // Loaded with the type "true" or "false", so GetBoolean failed.
+    {"EmptyTrueAndFalsePairs",
+     "<dict>\n\t<key>t</key>\n\t<true></true>\n\t<key>f</key>\n\t<false></false>\n\t<key>a</key>\n"
+     "\t<array>\n\t\t<false></false>\n\t</array>\n",
+     Same, "</dict>\n</plist>\n", kHeader,
+     "t (boolean) = true\nf (boolean) = false\na (array) [array]\n  0 (boolean) = false\n"},
+    // Saved as UTF-8 under the declaration, so plistlib read other characters
+    // (ISO-8859-1) or could not read the file at all (US-ASCII).
+    {"DeclaredIso88591", "<dict>\n\t<key>a</key>\n\t<string>caf&#233;</string>\n", Refused,
+     "</dict>\n</plist>\n",
+     "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n" + std::string(kDoctypeAndPlist)},
+    {"DeclaredUsAscii", "<dict>\n\t<key>a</key>\n\t<string>&#x263A;</string>\n", Refused,
+     "</dict>\n</plist>\n",
+     "<?xml version=\"1.0\" encoding=\"US-ASCII\"?>\n" + std::string(kDoctypeAndPlist)},
+    // Loaded as a tree cut at the bound with no error; only the save refused.
+    {"NestedOnePastTheBound", Nested(1), Refused},
+    {"NestedToTheBound", Nested(0), Same},
 };
 
 class LayoutTable : public PlistlibFiles, public testing::WithParamInterface<LayoutCase> {};
@@ -321,7 +371,7 @@ class LayoutTable : public PlistlibFiles, public testing::WithParamInterface<Lay
 TEST_P(LayoutTable, LoadAndSaveReadExactlyOrRefuse) {
   const LayoutCase& c = GetParam();
   const fs::path original = dir_ / "original.plist", file = dir_ / "settings.plist";
-  const std::string bytes = kHeader + c.body + c.end;
+  const std::string bytes = c.header + c.body + c.end;
   testsupport::WriteFile(original.string(), bytes);
   testsupport::WriteFile(file.string(), bytes);
   // plistlib itself reads every one of these files.
@@ -335,6 +385,9 @@ TEST_P(LayoutTable, LoadAndSaveReadExactlyOrRefuse) {
       EXPECT_EQ(doc.root->count(), 0);
     } else {
       EXPECT_FALSE(doc.error) << doc.errorMessage;
+      if (!c.tree.empty()) {
+        EXPECT_EQ(xmltest::Describe(*doc.root), c.tree);
+      }
     }
     doc.error = false;
     doc.Save(true);  // also after a failed load, as the settings module does
@@ -347,6 +400,9 @@ TEST_P(LayoutTable, LoadAndSaveReadExactlyOrRefuse) {
     return;
   }
   EXPECT_TRUE(SameTree({original, file})) << ReadBytes(file);
+  if (c.outcome == Exact) {
+    EXPECT_TRUE(ReadBytes(file) == bytes) << "the save changed the file:\n" << ReadBytes(file);
+  }
   plist again{fw::FolderItem(file.string())};
   EXPECT_FALSE(again.error) << again.errorMessage;
 }
