@@ -270,6 +270,9 @@ class plistXmlReader {
     } else {
       return Refuse();  // a value without a key
     }
+    // "boolean" names the store's own type for <true/> and <false/>: an
+    // element of that name would load as one and save as <false/>.
+    if (tag.name == "boolean") return Refuse();
     const bool nested = tag.name == "dict" || tag.name == "array";
     const bool boolean = tag.name == "true" || tag.name == "false";
     if (tag.selfClosing && !nested && !boolean) return Refuse();

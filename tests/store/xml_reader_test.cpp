@@ -179,6 +179,10 @@ TEST(XmlReader, TextThatCannotBeReadExactlyIsRefused) {
       {"true closed by false", {"<key>a</key>", "<true></false>", "</dict>"}},
       {"true never closed", {"<key>a</key>", "<true>", "</dict>"}},
       {"text inside true in an array", {"<true>1</true>", "</array>"}, true},
+      // A "boolean" element loaded as the store's own boolean type, and a
+      // save wrote <boolean>yes</boolean> as <false/>.
+      {"a boolean element", {"<key>a</key>", "<boolean>yes</boolean>", "</dict>"}},
+      {"a boolean element in an array", {"<boolean>true</boolean>", "</array>"}, true},
       {"a reference cut by a line end", {"<key>a</key>", "<string>&am", "p;</string>", "</dict>"}},
   };
   for (const Case& c : cases) {
