@@ -34,6 +34,86 @@ std::string InPlist(const std::string& body) {
   return "<plist version=\"1.0\">" + body + "</plist>";
 }
 
+// ---- binary files with their offset tables changed -------------------------
+// (Binary writes 4-byte offsets and references.)
+
+std::uint64_t ReadBigEndian(const std::string& bytes, std::size_t at, unsigned size) {
+  std::uint64_t value = 0;
+  for (unsigned i = 0; i < size; ++i)
+    value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
+  return value;
+}
+
+std::uint64_t TableAt(const std::string& bytes) {
+  return ReadBigEndian(bytes, bytes.size() - 8, 8);
+}
+
+std::uint64_t TrailerObjects(const std::string& bytes) {
+  return ReadBigEndian(bytes, bytes.size() - 24, 8);
+}
+
+// Makes object number `number` name the byte at offset.
+void SetOffset(std::string& bytes, std::uint32_t number, std::uint64_t offset) {
+  std::string entry;
+  AppendBigEndian(entry, offset, 4);
+  bytes.replace(TableAt(bytes) + 4 * number, 4, entry);
+}
+
+std::uint64_t OffsetOf(const std::string& bytes, std::uint32_t number) {
+  return ReadBigEndian(bytes, TableAt(bytes) + 4 * number, 4);
+}
+
+// An array holding object numbers 1 to count, all naming one object (and
+// after them any objects that it refers to, numbered from count + 1).
+std::string OneObjectUnderManyNumbers(const std::string& object, std::uint32_t count,
+                                      const std::string& after = {}) {
+  std::vector<std::uint32_t> numbers(count);
+  for (std::uint32_t i = 0; i < count; ++i) numbers[i] = i + 1;
+  std::vector<std::string> objects{Array(numbers), object};
+  objects.resize(count + 1, "\x08");  // numbers 2 to count, named over below
+  if (!after.empty()) objects.push_back(after);
+  std::string bytes = Binary(objects);
+  for (std::uint32_t i = 2; i <= count; ++i) SetOffset(bytes, i, OffsetOf(bytes, 1));
+  return bytes;
+}
+
+// An array of two: a chain of 3,000 arrays, and a chain of levels - 3,001
+// arrays whose innermost holds the first chain again under another number.
+std::string SharedChainOfLevels(std::uint32_t levels) {
+  constexpr std::uint32_t kShared = 3000;
+  const std::uint32_t outer = levels - 1 - kShared;
+  // 0: the root; 1..kShared: the shared chain; kShared + 1: its string;
+  // kShared + 2..: the outer chain; last: a second number for object 1.
+  std::vector<std::string> objects{Array({1, kShared + 2})};
+  for (std::uint32_t i = 1; i <= kShared; ++i) objects.push_back(Array({i + 1}));
+  objects.push_back("\x51x");
+  const std::uint32_t alias = kShared + 2 + outer;
+  for (std::uint32_t i = 0; i < outer; ++i)
+    objects.push_back(Array({i + 1 < outer ? kShared + 3 + i : alias}));
+  objects.push_back("\x08");
+  std::string bytes = Binary(objects);
+  SetOffset(bytes, alias, OffsetOf(bytes, 1));
+  return bytes;
+}
+
+// An array of count data objects laid over one another: each starts ten
+// bytes after the last (its marker and 8-byte length) and reaches the offset
+// table.
+std::string OverlappingData(std::uint32_t count) {
+  std::vector<std::uint32_t> numbers(count);
+  for (std::uint32_t i = 0; i < count; ++i) numbers[i] = i + 1;
+  std::string headers;
+  for (std::uint32_t i = 0; i < count; ++i) {
+    headers += "\x4F\x13";
+    AppendBigEndian(headers, 10 * (count - i - 1), 8);
+  }
+  std::vector<std::string> objects{Array(numbers), headers};
+  objects.resize(count + 1, std::string());  // numbers 2 to count, named below
+  std::string bytes = Binary(objects);
+  for (std::uint32_t i = 2; i <= count; ++i) SetOffset(bytes, i, OffsetOf(bytes, 1) + 10 * (i - 1));
+  return bytes;
+}
+
 std::string BadXml(const std::string& reason) {
   return "not a valid XML property list (" + reason + ")";
 }
@@ -233,6 +313,125 @@ TEST(Depth, SharedSubtreesCountAtTheirDeepestPlace) {
             "not a valid binary property list (" + plutil::TooDeep() + ")");
 }
 
+// The depth bound one level too high once went unseen where the depth is
+// reached through a shared subtree: 4,097 levels were written to XML.
+TEST(Depth, TheBoundHoldsExactlyThroughASharedSubtree) {
+  for (std::uint32_t levels : {plutil::kMaxDepth, plutil::kMaxDepth + 1}) {
+    const std::string input = SharedChainOfLevels(static_cast<std::uint32_t>(levels));
+    for (auto format : {plutil::Format::Xml1, plutil::Format::Binary1}) {
+      plutil::ConvertResult r = plutil::Convert(input, format);
+      if (levels > plutil::kMaxDepth) {
+        EXPECT_EQ(r.error, "not a valid binary property list (" + plutil::TooDeep() + ")");
+        continue;
+      }
+      ASSERT_TRUE(r.ok) << r.error;
+      // What was written reads back within the bound.
+      EXPECT_TRUE(plutil::Convert(r.output, plutil::Format::Binary1).ok);
+    }
+  }
+}
+
+// ---- object numbers and offsets --------------------------------------------
+
+TEST(BinaryReader, ObjectNumbersNamingOneOffsetAreOneObject) {
+  // 300 numbers on one 1 MiB data object were read as 300 copies: 300 MiB
+  // of binary output, and 1 GB of memory before the XML bound refused it.
+  std::string data = "\x4F\x12";
+  AppendBigEndian(data, 1 << 20, 4);
+  data += std::string(1 << 20, 'x');
+  const std::string input = OneObjectUnderManyNumbers(data, 300);
+  Tree tree;
+  ASSERT_EQ(plutil::ReadBinary(input, tree), std::nullopt);
+  EXPECT_EQ(tree.size(), 2u);  // the data and the array
+  plutil::ConvertResult binary = plutil::Convert(input, plutil::Format::Binary1);
+  ASSERT_TRUE(binary.ok) << binary.error;
+  EXPECT_LT(binary.output.size(), input.size());
+  EXPECT_EQ(TrailerObjects(binary.output), 2u);
+  plutil::ConvertResult xml = plutil::Convert(input, plutil::Format::Xml1);
+  EXPECT_TRUE(xml.targetRefused);
+  EXPECT_EQ(xml.error, "the XML form would be larger than " +
+                           std::to_string(plutil::MaxXmlSize(input.size())) + " bytes");
+
+  // An array of 1,000 items under 1,000 numbers: a million items once read.
+  const std::string arrays =
+      OneObjectUnderManyNumbers(Array(std::vector<std::uint32_t>(1000, 1001)), 1000, "\x09");
+  Tree arraysTree;
+  ASSERT_EQ(plutil::ReadBinary(arrays, arraysTree), std::nullopt);
+  EXPECT_EQ(arraysTree.size(), 3u);
+}
+
+TEST(BinaryReader, OffsetsThatNameNoObjectAreRefused) {
+  // Object 0 holds object 1; object 1 is "true", the last byte before the
+  // offset table.
+  const std::string input = Binary({Array({1}), "\x09"});
+  const std::uint64_t table = TableAt(input), end = input.size();
+  const struct {
+    const char* where;
+    std::uint64_t offset;
+    bool refused;
+  } cases[] = {
+      {"the first object", 8, false},
+      {"the last byte before the offset table", table - 1, false},
+      {"the header's first byte", 0, true},
+      {"the header's last byte", 7, true},
+      {"the offset table's first byte", table, true},
+      {"the 0x08 (false) ending object 0's offset", table + 3, true},
+      {"the trailer", end - 32, true},
+      {"the trailer's last byte", end - 1, true},
+      {"the end of the file", end, true},
+      {"past the end", end + 1000, true},
+      {"far past the end", UINT32_MAX, true},
+  };
+  for (const auto& c : cases) {
+    std::string bytes = input;
+    SetOffset(bytes, 1, c.offset);
+    Tree tree;
+    std::optional<std::string> refusal = plutil::ReadBinary(bytes, tree);
+    if (c.refused) {
+      EXPECT_EQ(refusal, "not a valid binary property list (object offset out of range)")
+          << c.where;
+    } else if (c.offset == 8) {
+      EXPECT_EQ(refusal, "not a valid binary property list (reference cycle)") << c.where;
+    } else {
+      EXPECT_EQ(refusal, std::nullopt) << c.where;
+    }
+  }
+  // The root's own offset is checked the same way.
+  std::string bytes = input;
+  SetOffset(bytes, 0, table);
+  Tree tree;
+  EXPECT_EQ(plutil::ReadBinary(bytes, tree),
+            "not a valid binary property list (object offset out of range)");
+}
+
+TEST(BinaryReader, ACycleThroughAnotherNumberIsRefused) {
+  // Object 0 holds object 1, which names object 0's bytes.
+  std::string bytes = Binary({Array({1}), "\x09"});
+  SetOffset(bytes, 1, 8);
+  Tree tree;
+  EXPECT_EQ(plutil::ReadBinary(bytes, tree), "not a valid binary property list (reference cycle)");
+}
+
+// Data objects laid over one another, each starting 10 bytes after the last
+// and reaching the offset table: the tree would grow with the square of the
+// file's size.
+TEST(BinaryReader, ObjectsOverlappingPastTheBoundAreRefused) {
+  const std::string kOverlap =
+      "not a valid binary property list (objects overlap and stand for more than the file may "
+      "hold)";
+  for (std::uint32_t count : {3u, 300u}) {
+    const std::string input = OverlappingData(count);
+    for (auto format : {plutil::Format::Xml1, plutil::Format::Binary1}) {
+      plutil::ConvertResult r = plutil::Convert(input, format);
+      if (count == 3) {
+        EXPECT_TRUE(r.ok) << r.error;
+      } else {
+        EXPECT_EQ(r.error, kOverlap);
+      }
+    }
+  }
+}
+
 // ---- the binary writer -----------------------------------------------------
 
 std::string BinaryReal(std::uint64_t bits) {
@@ -309,13 +508,6 @@ TEST(BinaryReader, SixteenByteNegativeInteger) {
   plutil::ConvertResult r = plutil::Convert(Binary({object}), plutil::Format::Xml1);
   ASSERT_TRUE(r.ok) << r.error;
   EXPECT_NE(r.output.find("<integer>-5</integer>"), std::string::npos);
-}
-
-std::uint64_t TrailerObjects(const std::string& bytes) {
-  std::uint64_t count = 0;
-  for (std::size_t i = bytes.size() - 24; i < bytes.size() - 16; ++i)
-    count = count << 8 | static_cast<unsigned char>(bytes[i]);
-  return count;
 }
 
 // Binary to binary writes each shared object once: 41 objects stand for 2^40

@@ -6,6 +6,9 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstdlib>
+#include <memory>
+#include <new>
 #include <unordered_set>
 #include <vector>
 
@@ -20,6 +23,7 @@ std::string Bad(std::string_view reason) {
   return "not a valid binary property list (" + std::string(reason) + ")";
 }
 const std::string kBad = "not a valid binary property list";
+constexpr std::string_view kOverlap = "objects overlap and stand for more than the file may hold";
 
 struct Trailer {
   unsigned offsetSize = 0;
@@ -65,13 +69,28 @@ struct Header {
 constexpr unsigned kSimple = 0x0, kInteger = 0x1, kReal = 0x2, kDate = 0x3, kData = 0x4,
                    kAscii = 0x5, kUtf16 = 0x6, kUid = 0x8, kArray = 0xA, kSet = 0xC, kDict = 0xD;
 
+// Zeroed slots, one for each byte before the offset table: the system
+// hands out zeroed pages on first use, so only slots of objects read take
+// memory (a large data object costs nothing here).
+struct FreeSlots {
+  void operator()(NodeId* slots) const noexcept { std::free(slots); }
+};
+using Slots = std::unique_ptr<NodeId[], FreeSlots>;
+
+Slots ZeroedSlots(std::size_t count) {
+  auto* slots = static_cast<NodeId*>(std::calloc(std::max<std::size_t>(count, 1), sizeof(NodeId)));
+  if (!slots) throw std::bad_alloc();
+  return Slots(slots);
+}
+
 class BinaryReader {
  public:
   BinaryReader(std::string_view bytes, Tree& tree) : bytes_(bytes), tree_(tree) {}
 
   std::optional<std::string> Run() {
     if (auto error = ReadTrailer(bytes_, t_)) return error;
-    nodeOf_.assign(static_cast<std::size_t>(t_.objectCount), kUnseen);
+    nodeAt_ = ZeroedSlots(static_cast<std::size_t>(t_.tableOffset - kHeaderSize));
+    content_ = MaxBinaryContent(bytes_.size());
     if (auto error = Visit(t_.topObject)) return error;
     while (!stack_.empty()) {
       if (auto error = Step()) return error;
@@ -81,12 +100,14 @@ class BinaryReader {
   }
 
  private:
-  static constexpr NodeId kUnseen = UINT32_MAX;
-  static constexpr NodeId kOpen = UINT32_MAX - 1;
+  // What nodeAt_ holds for each offset: 0 before the object there is read,
+  // kOpen while it is a container being read, then its node plus kFirst.
+  static constexpr NodeId kOpen = 1;
+  static constexpr NodeId kFirst = 2;
 
   // A container being read: the references it holds and the next to follow.
   struct Walk {
-    std::uint64_t object;
+    std::uint64_t offset;
     bool dict;
     std::size_t refs;         // where its references start
     std::uint64_t count;      // references (keys and values for a dict)
@@ -99,9 +120,8 @@ class BinaryReader {
                          t_.offsetSize);
   }
 
-  std::optional<std::string> ReadHeader(std::uint64_t object, Header& h) const {
-    std::uint64_t offset = Offset(object);
-    if (offset < kHeaderSize || offset >= t_.tableOffset) return Bad("object offset out of range");
+  // REQUIRES: offset lies between the header and the offset table.
+  std::optional<std::string> ReadHeader(std::uint64_t offset, Header& h) const {
     auto marker = static_cast<unsigned char>(bytes_[offset]);
     h = {static_cast<unsigned>(marker >> 4), marker & 0x0Fu, static_cast<std::size_t>(offset) + 1};
     bool counted = h.kind == kData || h.kind == kAscii || h.kind == kUtf16 || h.kind == kArray ||
@@ -120,30 +140,45 @@ class BinaryReader {
   // True when size bytes from at lie before the offset table.
   bool Fits(std::size_t at, std::uint64_t size) const { return size <= t_.tableOffset - at; }
 
-  // Reads the object when it is not read yet: a leaf becomes a node at
-  // once, a container is put on the stack.
+  // The slot of the object at offset in nodeAt_.
+  NodeId& SlotAt(std::uint64_t offset) {
+    return nodeAt_.get()[static_cast<std::size_t>(offset - kHeaderSize)];
+  }
+
+  // Takes size more text bytes or items from what the file may stand for.
+  bool Spend(std::uint64_t size) {
+    if (size > content_) return false;
+    content_ -= size;
+    return true;
+  }
+
+  // Reads the object when the object at its offset is not read yet: a leaf
+  // becomes a node at once, a container is put on the stack. Object numbers
+  // that name one offset name one object.
   std::optional<std::string> Visit(std::uint64_t object) {
     if (object >= t_.objectCount) return Bad("object reference out of range");
-    NodeId known = nodeOf_[object];
+    std::uint64_t offset = Offset(object);
+    if (offset < kHeaderSize || offset >= t_.tableOffset) return Bad("object offset out of range");
+    NodeId known = SlotAt(offset);
     if (known == kOpen) return Bad("reference cycle");
-    if (known != kUnseen) {
-      pending_.push_back(known);
+    if (known != 0) {
+      pending_.push_back(known - kFirst);
       return std::nullopt;
     }
     Header h;
-    if (auto error = ReadHeader(object, h)) return error;
-    if (h.kind == kArray || h.kind == kDict) return Open(object, h);
+    if (auto error = ReadHeader(offset, h)) return error;
+    if (h.kind == kArray || h.kind == kDict) return Open(offset, h);
     if (h.kind == kSet) return Bad("a set, which a property list cannot hold");
     if (!tree_.CanAdd(1, 0, 0)) return Bad("too many objects");
     std::optional<NodeId> id;
     if (auto error = Leaf(h, id)) return error;
     heights_.push_back(0);
-    nodeOf_[object] = *id;
+    SlotAt(offset) = *id + kFirst;
     pending_.push_back(*id);
     return std::nullopt;
   }
 
-  std::optional<std::string> Open(std::uint64_t object, const Header& h) {
+  std::optional<std::string> Open(std::uint64_t offset, const Header& h) {
     if (stack_.size() >= kMaxDepth) return Bad(TooDeep());
     std::uint64_t count = h.count;
     if (h.kind == kDict) {
@@ -152,8 +187,9 @@ class BinaryReader {
     }
     if (count > (t_.tableOffset - h.at) / t_.refSize) return Bad("container out of range");
     if (!tree_.CanAdd(1, count, 0)) return Bad("too many objects");
-    nodeOf_[object] = kOpen;
-    stack_.push_back({object, h.kind == kDict, h.at, count, 0, pending_.size()});
+    if (!Spend(count)) return Bad(kOverlap);
+    SlotAt(offset) = kOpen;
+    stack_.push_back({offset, h.kind == kDict, h.at, count, 0, pending_.size()});
     return std::nullopt;
   }
 
@@ -186,7 +222,7 @@ class BinaryReader {
       keys_.clear();
       items_.clear();
       for (std::size_t i = 0; i < half; ++i) {
-        if (!keys_.insert(tree_.Text(tree_[refs[i]])).second) return "a dict holds a key twice";
+        if (!keys_.insert(tree_.Text(tree_[refs[i]])).second) return kKeyTwice;
         items_.push_back(refs[i]);
         items_.push_back(refs[half + i]);
       }
@@ -197,7 +233,7 @@ class BinaryReader {
     heights_.push_back(height);
     pending_.resize(w.pending);
     pending_.push_back(id);
-    nodeOf_[w.object] = id;
+    SlotAt(w.offset) = id + kFirst;
     return std::nullopt;
   }
 
@@ -219,6 +255,7 @@ class BinaryReader {
       case kData:
         if (!Fits(h.at, h.count)) return Bad("data out of range");
         if (!tree_.CanAdd(1, 0, h.count)) return Bad("too many objects");
+        if (!Spend(h.count)) return Bad(kOverlap);
         id = tree_.AddText(Kind::Data, bytes_.substr(h.at, static_cast<std::size_t>(h.count)));
         return std::nullopt;
       case kAscii:
@@ -287,6 +324,7 @@ class BinaryReader {
     }
     if (text_.find('\0') != std::string::npos) return kNulInText;
     if (!tree_.CanAdd(1, 0, text_.size())) return Bad("too many objects");
+    if (!Spend(text_.size())) return Bad(kOverlap);
     id = tree_.AddText(Kind::String, text_);
     return std::nullopt;
   }
@@ -294,7 +332,8 @@ class BinaryReader {
   std::string_view bytes_;
   Tree& tree_;
   Trailer t_;
-  std::vector<NodeId> nodeOf_;          // the node of each object read, or kUnseen / kOpen
+  Slots nodeAt_;                        // by offset from the header's end to the offset table
+  std::uint64_t content_ = 0;           // text bytes and items the tree may still take
   std::vector<std::uint32_t> heights_;  // container levels in each node's subtree
   std::vector<Walk> stack_;
   std::vector<NodeId> pending_;  // items of the open containers, innermost last

@@ -23,6 +23,14 @@ inline constexpr std::size_t kMaxInputSize = UINT32_MAX - 1;
 // unless it nests very deeply (every line is indented by its depth).
 std::uint64_t MaxXmlSize(std::size_t inputSize);
 
+// Most text bytes and container items together that the binary reader
+// takes from a file of the given size: twice its size. Objects that do not
+// overlap hold at most one and a half for every byte of the file (UTF-16
+// text becomes UTF-8); only objects laid over one another pass it (each
+// starting a few bytes after the last and reaching to the end), and their
+// tree and output would grow with the square of the file's size.
+std::uint64_t MaxBinaryContent(std::size_t inputSize);
+
 // "nested deeper than 4096 levels"
 std::string TooDeep();
 

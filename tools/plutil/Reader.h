@@ -25,5 +25,6 @@ inline constexpr const char* kNulInText = "a key or string holds a NUL character
 inline constexpr const char* kNotUtf8 = "a key or string is not valid UTF-8";
 inline constexpr const char* kLoneSurrogate = "a key or string holds a lone surrogate";
 inline constexpr const char* kIntegerRange = "an integer is out of range (-2^63 to 2^64-1)";
+inline constexpr const char* kKeyTwice = "a dict holds a key twice";
 
 }  // namespace plutil
