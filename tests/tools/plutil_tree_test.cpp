@@ -12,13 +12,36 @@
 #include "support/ToolTest.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <new>
 #include <optional>
 #include <string>
 #include <vector>
+
+// Failure injection for the out-of-memory tests: while allocationsLeft is
+// N >= 0, the allocation after the next N throws std::bad_alloc, once.
+namespace {
+std::atomic<long> allocationsLeft{-1};
+}  // namespace
+
+// (Not inlined, so that the compiler does not take the free below for one
+// of memory that operator new gave.)
+[[gnu::noinline]] void* operator new(std::size_t size) {
+  if (allocationsLeft.load() >= 0 && allocationsLeft.fetch_sub(1) == 0) throw std::bad_alloc();
+  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+  throw std::bad_alloc();
+}
+[[gnu::noinline]] void operator delete(void* p) noexcept { std::free(p); }
+[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -269,16 +292,32 @@ TEST(XmlReader, BillionLaughsIsRefused) {
             BadXml("a DOCTYPE with an internal subset"));
 }
 
-TEST(XmlReader, RepeatedKeyKeepsItsFirstPlaceAndLastValue) {
-  plutil::ConvertResult r =
-      plutil::Convert(InPlist("<dict><key>k</key><integer>1</integer><key>j</key><true/>"
-                              "<key>k</key><integer>2</integer></dict>"),
-                      plutil::Format::Xml1);
-  ASSERT_TRUE(r.ok) << r.error;
-  EXPECT_NE(r.output.find("<dict>\n\t<key>k</key>\n\t<integer>2</integer>\n\t<key>j</key>\n"
-                          "\t<true/>\n</dict>\n"),
-            std::string::npos)
-      << r.output;
+// A repeated key kept its first place and its last value: the first value
+// was dropped without a word.
+TEST(XmlReader, RepeatedKeyIsRefused) {
+  const struct {
+    std::string xml;
+    bool refused;
+  } cases[] = {
+      {"<dict><key>k</key><integer>1</integer><key>j</key><true/>"
+       "<key>k</key><integer>2</integer></dict>",
+       true},
+      {"<dict><key>k</key><true/><key>k</key><true/></dict>", true},
+      {"<array><dict><key></key><true/><key></key><false/></dict></array>", true},
+      // The same key in two dicts, and keys that differ only in blanks or case.
+      {"<dict><key>k</key><dict><key>k</key><true/></dict><key>K</key><true/>"
+       "<key>k </key><true/></dict>",
+       false},
+  };
+  for (const auto& c : cases) {
+    for (auto format : {plutil::Format::Xml1, plutil::Format::Binary1}) {
+      plutil::ConvertResult r = plutil::Convert(InPlist(c.xml), format);
+      EXPECT_EQ(r.ok, !c.refused) << c.xml << ": " << r.error;
+      if (c.refused) {
+        EXPECT_EQ(r.error, plutil::kKeyTwice) << c.xml;
+      }
+    }
+  }
 }
 
 // ---- depth -----------------------------------------------------------------
@@ -670,5 +709,81 @@ TEST(XmlBound, SharedSubtreesCountAtEveryPlace) {
   EXPECT_GT(plutil::XmlSize(chain), (std::uint64_t{1} << 29) * (30 + 19));
   EXPECT_FALSE(plutil::Convert(Chain(30, 2), plutil::Format::Xml1).ok);
 }
+
+// ---- running out of memory -------------------------------------------------
+
+// Converts input with each allocation in turn failing. Every failure must
+// reach the caller as std::bad_alloc: never a refusal, never a result, and
+// never through expat's C frames (its handlers are noexcept, so an exception
+// leaving one would end the process). Returns the first problem, or "".
+std::string FailEachAllocation(const std::string& input, plutil::Format format) {
+  const plutil::ConvertResult expected = plutil::Convert(input, format);
+  long failing = 0;
+  for (;; ++failing) {
+    allocationsLeft = failing;
+    bool threw = false;
+    plutil::ConvertResult r;
+    try {
+      r = plutil::Convert(input, format);
+    } catch (const std::bad_alloc&) {
+      threw = true;
+    }
+    const bool failed = allocationsLeft < 0;
+    allocationsLeft = -1;
+    if (!failed) {
+      if (threw || r.ok != expected.ok || r.output != expected.output) return "a different result";
+      break;
+    }
+    if (!threw) {
+      return "allocation " + std::to_string(failing) + " failed, and Convert " +
+             (r.ok ? "converted" : "refused: " + r.error);
+    }
+  }
+  return failing > 20 ? "" : "too few allocations to check";
+}
+
+void ExitWith(const std::string& problem) {
+  std::fputs(problem.c_str(), stderr);
+  std::_Exit(problem.empty() ? 0 : 1);
+}
+
+// Running out of memory inside expat's callbacks unwound through its C
+// frames, and was reported as "not a valid XML property list".
+TEST(OutOfMemory, EveryFailedAllocationReachesTheCallerAsBadAlloc) {
+  const std::string xml = InPlist(
+      "<dict><key>a&amp;b</key><array><string>x<!-- c --></string><integer>7</integer>"
+      "<data>AAEC</data><date>2001-01-01T00:00:00Z</date><real>1.5</real><true/><dict/></array>"
+      "<key>u</key><dict><key>CF$UID</key><integer>3</integer></dict></dict>");
+  const std::string binary = plutil::Convert(xml, plutil::Format::Binary1).output;
+  ASSERT_FALSE(binary.empty());
+  for (const std::string* input : {&xml, &binary}) {
+    for (auto format : {plutil::Format::Xml1, plutil::Format::Binary1}) {
+      EXPECT_EXIT(ExitWith(FailEachAllocation(*input, format)), testing::ExitedWithCode(0), "")
+          << (input == &xml ? "XML" : "binary") << " input";
+    }
+  }
+}
+
+#if !defined(__SANITIZE_ADDRESS__)  // its shadow memory takes the address space
+// expat itself running out of memory ended as "not a valid XML property list".
+TEST(OutOfMemory, ExpatRunningOutIsBadAlloc) {
+  // A 64 MiB attribute, which expat stores and the reader ignores.
+  const std::string xml = "<plist version=\"" + std::string(64 << 20, 'a') + "\"><true/></plist>";
+  auto convertWithLittleRoom = [&xml] {
+    long pages = 0;
+    std::ifstream("/proc/self/statm") >> pages;
+    const rlim_t room = static_cast<rlim_t>(pages) * ::sysconf(_SC_PAGESIZE) + (16 << 20);
+    const rlimit limit{room, room};
+    ::setrlimit(RLIMIT_AS, &limit);
+    try {
+      plutil::ConvertResult r = plutil::Convert(xml, plutil::Format::Binary1);
+      ExitWith(r.ok ? "converted" : "refused: " + r.error);
+    } catch (const std::bad_alloc&) {
+      ExitWith("");
+    }
+  };
+  EXPECT_EXIT(convertWithLittleRoom(), testing::ExitedWithCode(0), "");
+}
+#endif
 
 }  // namespace

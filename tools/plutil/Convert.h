@@ -24,8 +24,9 @@ struct ConvertResult {
 };
 
 // Reads bytes of either form and writes them in the given one, every value
-// exactly, or refuses (Reader.h and XmlWriter.h say what is refused). Never
-// throws for bad input; an empty input is refused.
+// exactly, or refuses (Reader.h and XmlWriter.h say what is refused); an
+// empty input is refused. Throws std::bad_alloc when memory runs out, at any
+// point of the reading or the writing, and nothing else.
 ConvertResult Convert(std::string_view bytes, Format to);
 
 }  // namespace plutil

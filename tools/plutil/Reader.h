@@ -15,9 +15,10 @@ bool IsBinary(std::string_view bytes) noexcept;
 // Parses bytes of either form (binary when IsBinary) into tree and returns
 // nothing, or returns the one-line reason the bytes are refused; tree is
 // then unspecified. Refused in either form: more than kMaxDepth nested
-// containers, a key or string holding NUL or a lone surrogate, an integer
-// outside -2^63 to 2^64-1. BinaryReader.h and XmlReader.h say what else
-// each refuses.
+// containers, a dict holding a key twice, a key or string holding NUL or a
+// lone surrogate, an integer outside -2^63 to 2^64-1. BinaryReader.h and
+// XmlReader.h say what else each refuses. Throws std::bad_alloc when memory
+// runs out.
 std::optional<std::string> ReadPlist(std::string_view bytes, Tree& tree);
 
 // Reasons that both readers give.

@@ -8,8 +8,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
 #include <memory>
-#include <unordered_map>
+#include <new>
+#include <unordered_set>
 #include <vector>
 
 namespace plutil {
@@ -64,7 +66,7 @@ class XmlReader {
 
   std::optional<std::string> Run() {
     Parser parser(XML_ParserCreate(nullptr));
-    if (!parser) return "out of memory";
+    if (!parser) throw std::bad_alloc();
     parser_ = parser.get();
     XML_SetUserData(parser_, this);
     XML_SetElementHandler(parser_, OnStart, OnEnd);
@@ -93,7 +95,12 @@ class XmlReader {
     do {
       std::size_t n = std::min(rest.size(), kChunk);
       bool last = n == rest.size();
-      if (XML_Parse(parser_, rest.data(), static_cast<int>(n), last) != XML_STATUS_OK) return false;
+      XML_Status status = XML_Parse(parser_, rest.data(), static_cast<int>(n), last);
+      if (thrown_) std::rethrow_exception(thrown_);
+      if (status != XML_STATUS_OK) {
+        if (XML_GetErrorCode(parser_) == XML_ERROR_NO_MEMORY) throw std::bad_alloc();
+        return false;
+      }
       rest.remove_prefix(n);
     } while (!rest.empty());
     return !error_;
@@ -138,33 +145,54 @@ class XmlReader {
   }
 
   // ---- expat's events ------------------------------------------------------
+  //
+  // No exception may unwind through expat's C frames: each event is handled
+  // inside Guard, which keeps what it throws (running out of memory), stops
+  // the parser and lets Parse throw it again once XML_Parse has returned.
 
-  static XmlReader& Self(void* data) { return *static_cast<XmlReader*>(data); }
-
-  static void XMLCALL OnStart(void* data, const XML_Char* name, const XML_Char**) {
-    Self(data).Start(name);
+  template <typename Handle>
+  static void Guard(void* data, Handle handle) noexcept {
+    XmlReader& self = *static_cast<XmlReader*>(data);
+    try {
+      handle(self);
+    } catch (...) {
+      self.thrown_ = std::current_exception();
+      XML_StopParser(self.parser_, XML_FALSE);
+    }
   }
-  static void XMLCALL OnEnd(void* data, const XML_Char*) { Self(data).End(); }
-  static void XMLCALL OnText(void* data, const XML_Char* text, int length) {
-    Self(data).Text(std::string_view(text, static_cast<std::size_t>(length)));
+
+  static void XMLCALL OnStart(void* data, const XML_Char* name, const XML_Char**) noexcept {
+    Guard(data, [name](XmlReader& self) { self.Start(name); });
+  }
+  static void XMLCALL OnEnd(void* data, const XML_Char*) noexcept {
+    Guard(data, [](XmlReader& self) { self.End(); });
+  }
+  static void XMLCALL OnText(void* data, const XML_Char* text, int length) noexcept {
+    Guard(data, [text, length](XmlReader& self) {
+      self.Text(std::string_view(text, static_cast<std::size_t>(length)));
+    });
   }
   static void XMLCALL OnDoctype(void* data, const XML_Char*, const XML_Char*, const XML_Char*,
-                                int hasInternalSubset) {
-    if (hasInternalSubset) Self(data).Fail(Bad("a DOCTYPE with an internal subset"));
+                                int hasInternalSubset) noexcept {
+    Guard(data, [hasInternalSubset](XmlReader& self) {
+      if (hasInternalSubset) self.Fail(Bad("a DOCTYPE with an internal subset"));
+    });
   }
   // Declarations stand only in an internal subset, refused above; this
   // guard refuses any that expat would report all the same.
   static void XMLCALL OnEntityDecl(void* data, const XML_Char*, int, const XML_Char*, int,
                                    const XML_Char*, const XML_Char*, const XML_Char*,
-                                   const XML_Char*) {
-    Self(data).Fail(Bad("an entity declaration"));
+                                   const XML_Char*) noexcept {
+    Guard(data, [](XmlReader& self) { self.Fail(Bad("an entity declaration")); });
   }
-  static void XMLCALL OnSkippedEntity(void* data, const XML_Char*, int) {
-    Self(data).Fail(Bad("a reference to an undeclared entity"));
+  static void XMLCALL OnSkippedEntity(void* data, const XML_Char*, int) noexcept {
+    Guard(data, [](XmlReader& self) { self.Fail(Bad("a reference to an undeclared entity")); });
   }
-  static void XMLCALL OnComment(void* data, const XML_Char*) { Self(data).AfterRootCheck(); }
-  static void XMLCALL OnInstruction(void* data, const XML_Char*, const XML_Char*) {
-    Self(data).AfterRootCheck();
+  static void XMLCALL OnComment(void* data, const XML_Char*) noexcept {
+    Guard(data, [](XmlReader& self) { self.AfterRootCheck(); });
+  }
+  static void XMLCALL OnInstruction(void* data, const XML_Char*, const XML_Char*) noexcept {
+    Guard(data, [](XmlReader& self) { self.AfterRootCheck(); });
   }
 
   void AfterRootCheck() {
@@ -291,44 +319,39 @@ class XmlReader {
     return std::span<const NodeId>(pending_).subspan(open.items);
   }
 
-  // A key twice keeps its first place and its last value.
+  // Refused when it holds a key twice, as the binary reader refuses it.
   std::optional<std::string> Dict(const Open& open, std::optional<NodeId>& value) {
     if (open.keyPending) return Bad("a key without a value");
     std::span<const NodeId> items = Items(open);
-    places_.clear();
-    entries_.clear();
-    for (std::size_t i = 0; i + 1 < items.size(); i += 2) {
-      auto [place, added] = places_.try_emplace(tree_.Text(tree_[items[i]]), entries_.size());
-      if (added) {
-        entries_.push_back(items[i]);
-        entries_.push_back(items[i + 1]);
-      } else {
-        entries_[place->second + 1] = items[i + 1];
-      }
-    }
+    keys_.clear();
+    for (std::size_t i = 0; i < items.size(); i += 2)
+      if (!keys_.insert(tree_.Text(tree_[items[i]])).second) return std::string(kKeyTwice);
+    value = UidOf(items);
+    if (!value) value = tree_.AddContainer(Kind::Dict, items);
     pending_.resize(open.items);
-    if (entries_.size() == 2 && tree_.Text(tree_[entries_[0]]) == "CF$UID") {
-      const Node& uid = tree_[entries_[1]];
-      if (uid.kind == Kind::Integer && !uid.flag && uid.word <= UINT32_MAX) {
-        value = tree_.AddScalar(Kind::Uid, uid.word);
-        return std::nullopt;
-      }
-    }
-    value = tree_.AddContainer(Kind::Dict, entries_);
     return std::nullopt;
+  }
+
+  // The UID that a dict of the one key "CF$UID" with an integer from 0 to
+  // 2^32-1 stands for; nothing for any other dict.
+  std::optional<NodeId> UidOf(std::span<const NodeId> items) {
+    if (items.size() != 2 || tree_.Text(tree_[items[0]]) != "CF$UID") return std::nullopt;
+    const Node& uid = tree_[items[1]];
+    if (uid.kind != Kind::Integer || uid.flag || uid.word > UINT32_MAX) return std::nullopt;
+    return tree_.AddScalar(Kind::Uid, uid.word);
   }
 
   std::string_view bytes_;
   Tree& tree_;
   XML_Parser parser_ = nullptr;
   std::optional<std::string> error_;
+  std::exception_ptr thrown_;  // what an event's handling threw
   std::vector<Open> open_;
   std::vector<NodeId> pending_;  // items of the open containers, innermost last
   std::string text_;             // the text of the open text element
   std::size_t depth_ = 0;        // open dicts and arrays
   bool rootDone_ = false;
-  std::unordered_map<std::string_view, std::size_t> places_;
-  std::vector<NodeId> entries_;
+  std::unordered_set<std::string_view> keys_;
 };
 
 }  // namespace

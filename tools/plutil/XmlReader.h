@@ -14,8 +14,8 @@
 // - a dict whose keys and values do not alternate, a plist element without
 //   exactly one value, and anything but whitespace after the document
 //   element;
+// - a dict that holds a key twice;
 // - more than kMaxDepth nested dicts and arrays.
-// A key that a dict holds twice keeps its first place and its last value.
 // A dict of the one key "CF$UID" holding an integer from 0 to 2^32-1 is
 // read as a UID, the form in which the XML writer writes UIDs.
 #pragma once
@@ -29,6 +29,8 @@
 namespace plutil {
 
 // Reads an XML property list into tree; returns the reason when refused.
+// Throws std::bad_alloc when memory runs out, whether in expat or in
+// building the tree.
 std::optional<std::string> ReadXml(std::string_view bytes, Tree& tree);
 
 }  // namespace plutil
