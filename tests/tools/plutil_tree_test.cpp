@@ -473,11 +473,13 @@ TEST(BinaryReader, ObjectsOverlappingPastTheBoundAreRefused) {
 
 // ---- the binary writer -----------------------------------------------------
 
-std::string BinaryReal(std::uint64_t bits) {
-  std::string object = "\x23";
+std::string BinaryReal(std::uint64_t bits, const char* marker = "\x23") {
+  std::string object = marker;
   AppendBigEndian(object, bits, 8);
   return Binary({object});
 }
+
+std::string BinaryDate(std::uint64_t bits) { return BinaryReal(bits, "\x33"); }
 
 // The 8 bytes of the real or date that is the root of a binary file.
 std::uint64_t RootWord(const std::string& bytes) {
@@ -500,6 +502,19 @@ TEST(BinaryWriter, RealsKeepTheirEightBytes) {
     plist_get_real_val(peer.get(), &value);
     EXPECT_EQ(std::bit_cast<std::uint64_t>(value), bits);
   }
+}
+
+// Binary to binary keeps a date to the bit, -0.0 among them (the XML form
+// refuses -0.0, whose sign its text cannot hold).
+TEST(BinaryWriter, DatesKeepTheirEightBytes) {
+  for (std::uint64_t bits : {Bits(-0.0), Bits(0.0), Bits(0.5), Bits(-1e9)}) {
+    plutil::ConvertResult r = plutil::Convert(BinaryDate(bits), plutil::Format::Binary1);
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(RootWord(r.output), bits);
+  }
+  plutil::ConvertResult zero = plutil::Convert(BinaryDate(Bits(0.0)), plutil::Format::Xml1);
+  ASSERT_TRUE(zero.ok) << zero.error;
+  EXPECT_NE(zero.output.find("<date>2001-01-01T00:00:00Z</date>"), std::string::npos);
 }
 
 TEST(BinaryWriter, FourByteRealsBecomeTheSameDouble) {
@@ -614,6 +629,7 @@ const XmlOnlyCase kXmlOnly[] = {
     {"NanPayload", BinaryReal(0x7FF800000000BEEFull), kOtherNan},
     {"NegativeNan", BinaryReal(0xFFF8000000000000ull), kOtherNan},
     {"SignallingNan", BinaryReal(0x7FF0000000000001ull), kOtherNan},
+    {"NegativeZeroDate", BinaryDate(Bits(-0.0)), std::string(plutil::kDateNegativeZero)},
     {"UidShapedDict",
      Binary({kDict,
              "\x56"

@@ -14,6 +14,9 @@ constexpr std::string_view kHeader =
 constexpr std::string_view kFooter = "</plist>\n";
 constexpr std::string_view kUidKey = "CF$UID";
 
+// The bits of -0.0: a date that the XML text would read back as +0.0.
+constexpr std::uint64_t kNegativeZero = std::uint64_t{1} << 63;
+
 bool IsContainer(const Node& node) { return node.kind == Kind::Array || node.kind == Kind::Dict; }
 
 std::string_view Tag(const Node& node) { return node.kind == Kind::Dict ? "dict" : "array"; }
@@ -88,6 +91,7 @@ std::optional<std::string> XmlCannotHold(const Tree& tree) {
     if (node.kind == Kind::String) {
       if (const char* problem = TextProblem(tree.Text(node))) return problem;
     } else if (node.kind == Kind::Date) {
+      if (node.word == kNegativeZero) return std::string(kDateNegativeZero);
       if (!DateText(DoubleOf(node))) return std::string(kDateOutsideText);
     } else if (node.kind == Kind::Real) {
       if (!RealText(node.word)) return "a real is a NaN other than the one the XML form holds";

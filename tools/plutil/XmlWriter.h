@@ -40,9 +40,13 @@ inline constexpr std::string_view kDateOutsideText =
     "a date is outside the years 1 to 9999 or has a fraction of a second, which the XML form "
     "cannot hold";
 
+inline constexpr std::string_view kDateNegativeZero =
+    "a date is -0.0 seconds from 2001, whose sign the XML form cannot hold";
+
 // Why the XML form cannot hold the tree, or nothing. Refused: a key or
 // string holding a control character other than tab, LF and CR, or U+FFFE
-// or U+FFFF; a date that DateText cannot spell; a NaN other than kXmlNan;
+// or U+FFFF; a date that DateText cannot spell, or of -0.0 seconds; a NaN
+// other than kXmlNan;
 // a dict whose one key is "CF$UID" (it would read back as a UID).
 std::optional<std::string> XmlCannotHold(const Tree& tree);
 
