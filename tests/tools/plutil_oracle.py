@@ -24,6 +24,7 @@ for, and the store's <double> element reads as <real>. A file that this
 reader refuses has no reference tree: plutil must refuse it too.
 """
 import datetime
+import functools
 import math
 import os
 import plistlib
@@ -122,6 +123,7 @@ class Digest:
         self.size, self.fnv = size, fnv
 
 
+@functools.lru_cache(maxsize=64)  # a shared data object is compared at every place
 def fnv1a(data):
     h = 0xcbf29ce484222325
     for b in data:
@@ -211,9 +213,8 @@ def _same_leaf(kind, a, b):
         return a == b
     if kind == "real":
         return _bits(a) == _bits(b)
-    if kind == "date":
-        sa, sb = _seconds(a), _seconds(b)
-        return _bits(sa) == _bits(sb) if math.isnan(sa) else sa == sb
+    if kind == "date":  # to the bit: -0.0 is not +0.0
+        return _bits(_seconds(a)) == _bits(_seconds(b))
     if kind == "uid":
         return _uid_value(a) == _uid_value(b)
     if kind == "data" and isinstance(b, Digest):
@@ -369,6 +370,63 @@ def lying_trailer(count):
     return bplist([b"\x09"], 1, count=count, offset_size=1)
 
 
+def one_object_under_many_numbers(obj, count, after=()):
+    """An array of object numbers 1 to count, which all name one object (and
+    after them the objects it refers to, numbered from count + 1)."""
+    ref = _size(count + 1 + len(after))
+    array = b"\xaf" + b"\x11" + count.to_bytes(2, "big") + \
+        b"".join(i.to_bytes(ref, "big") for i in range(1, count + 1))
+    at = 8 + len(array)
+    offsets = [8] + [at] * count + [at + len(obj) + sum(len(a) for a in after[:i])
+                                    for i in range(len(after))]
+    return bplist([array, obj] + list(after), ref, count=len(offsets), offsets=offsets)
+
+
+def data_object(data):
+    return b"\x4f\x12" + len(data).to_bytes(4, "big") + data
+
+
+def offset_outside_the_objects(where):
+    """An array holding object 1, whose offset is not an object's: in the
+    header, the offset table or the trailer, or past the end of the file. A
+    reader that takes it as one finds "false" in the offset table and
+    "true" in the trailer (the object count, 9)."""
+    root = b"\xa1\x01"  # 8..9; the offset table starts at 10, 1 byte each
+    trailer_at = 10 + 9
+    offset = {"header": 0, "table": 10, "trailer": trailer_at + 15, "end": 200}[where]
+    return bplist([root], 1, count=9, offset_size=1, offsets=[8, offset] + [8] * 7)
+
+
+def shared_subtree_of_levels(levels):
+    """An array of two: a chain of 3,000 arrays, and a chain of the levels
+    left whose innermost array holds the first chain under another number."""
+    shared = 3000
+    outer = levels - 1 - shared
+    alias = shared + 2 + outer
+    ref = _size(alias + 1)
+    def array(*refs):
+        return bytes([0xa0 | len(refs)]) + b"".join(r.to_bytes(ref, "big") for r in refs)
+    objects = [array(1, shared + 2)] + [array(i + 1) for i in range(1, shared + 1)] + [b"\x51x"]
+    objects += [array(shared + 3 + i if i + 1 < outer else alias) for i in range(outer)]
+    at, offsets = 8, []
+    for obj in objects:
+        offsets.append(at)
+        at += len(obj)
+    return bplist(objects, ref, count=alias + 1, offsets=offsets + [offsets[1]])
+
+
+def overlapping_data(count):
+    """An array of count data objects laid over one another: each starts ten
+    bytes after the last and reaches the offset table."""
+    ref = _size(count + 1)
+    array = b"\xaf\x11" + count.to_bytes(2, "big") + \
+        b"".join(i.to_bytes(ref, "big") for i in range(1, count + 1))
+    heads = b"".join(b"\x4f\x13" + (10 * (count - i - 1)).to_bytes(8, "big") for i in range(count))
+    at = 8 + len(array)
+    return bplist([array, heads], ref, count=count + 1,
+                  offsets=[8] + [at + 10 * i for i in range(count)])
+
+
 def cases(scale):
     """Every crafted case by name; scale 1 for the table, small for seeds."""
     big = scale == 1
@@ -376,6 +434,7 @@ def cases(scale):
     breaks = 1000000 if big else 2000
     mib = (bytes(range(256)) * 4096) if big else bytes(range(256)) * 4
     shares = 1000 if big else 20
+    aliased = 700 if big else 20
     deep = 200000 if big else 5000
     literal_ints = b"<array><integer>010</integer><integer>99999999999999999999</integer>" \
                    b"<integer>12abc</integer></array>"
@@ -462,14 +521,31 @@ def cases(scale):
         "BinaryManyLineBreaks": binary("\n" * breaks),
         "TrailerClaimsManyObjects": one_true_many_offsets(16000000 if big else 3000),
         "TrailerClaimsMoreThanTheFileHolds": lying_trailer(16000000),
+        # Object numbers that name one object, and offsets that name none.
+        "AliasedObjectNumbers": one_object_under_many_numbers(data_object(mib), 300 if big else 20),
+        "AliasedArraysOfArrays": one_object_under_many_numbers(
+            b"\xaf\x11" + aliased.to_bytes(2, "big") + (aliased + 1).to_bytes(2, "big") * aliased,
+            aliased, after=[b"\x09"]),
+        "ObjectOffsetIntoTheHeader": offset_outside_the_objects("header"),
+        "ObjectOffsetIntoTheOffsetTable": offset_outside_the_objects("table"),
+        "ObjectOffsetIntoTheTrailer": offset_outside_the_objects("trailer"),
+        "ObjectOffsetPastTheEnd": offset_outside_the_objects("end"),
+        "SharedSubtree4096Levels": shared_subtree_of_levels(4096),
+        "SharedSubtree4097Levels": shared_subtree_of_levels(4097),
+        "OverlappingDataPastTheBound": overlapping_data(300),
+        "XmlRepeatedKey": xml(b"<dict><key>k</key><integer>1</integer><key>j</key><true/>"
+                              b"<key>k</key><integer>2</integer></dict>"),
+        "NegativeZeroDate": bplist([b"\x33" + struct.pack(">d", -0.0)], 1),
     }
     return c
 
 
 def write_cases(folder, scale, prefix=""):
     made = cases(scale)
-    if not scale:  # a seed whose XML passes plutil's size bound (64 MiB and more)
+    if not scale:  # seeds whose XML passes plutil's size bound (64 MiB and more)
         made["SharedDataPastTheXmlBound"] = binary([bytes(range(256)) * 256] * 1100)
+        made["AliasedDataPastTheXmlBound"] = one_object_under_many_numbers(
+            data_object(bytes(range(256)) * 400), 1000)
     for name, data in made.items():
         with open(os.path.join(folder, prefix + name), "wb") as f:
             f.write(data)

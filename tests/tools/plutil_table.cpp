@@ -97,6 +97,27 @@ const Row kRows[] = {
     // 16 million object numbers on one object: memory once grew to 223 MB.
     {"TrailerClaimsManyObjects", Exact, Exact},
     {"TrailerClaimsMoreThanTheFileHolds", Refused, Refused},
+    // 300 object numbers on one 1 MiB data object were read as 300 copies:
+    // 300 MiB of binary output; 1 GB of memory before XML was refused.
+    {"AliasedObjectNumbers", Refused, Exact},
+    // 700 numbers on one array of 700 items: 490,000 items in binary.
+    {"AliasedArraysOfArrays", Exact, Exact},
+    // Offsets that name no object were read as the bytes there ("false"
+    // from the offset table, "true" from the trailer).
+    {"ObjectOffsetIntoTheHeader", Refused, Refused},
+    {"ObjectOffsetIntoTheOffsetTable", Refused, Refused},
+    {"ObjectOffsetIntoTheTrailer", Refused, Refused},
+    {"ObjectOffsetPastTheEnd", Refused, Refused},
+    // The depth bound where the depth is reached through a shared subtree.
+    {"SharedSubtree4096Levels", Exact, Exact},
+    {"SharedSubtree4097Levels", Refused, Refused},
+    // Data objects laid over one another: their tree grew with the square
+    // of the file's size.
+    {"OverlappingDataPastTheBound", Refused, Refused},
+    // The first of two values under one key was dropped.
+    {"XmlRepeatedKey", Refused, Refused},
+    // XML cannot hold the sign: binary, XML and binary again gave +0.0.
+    {"NegativeZeroDate", Refused, Exact},
 };
 
 struct Case {
@@ -205,13 +226,17 @@ TEST_P(PlutilCaseTable, ExactOrRefused) {
   EXPECT_EQ(checked.run.status, 0) << checked.run.out << checked.run.err;
 }
 
-// One large data object under many references stays shared in the binary form.
+// An object under many references, or under many object numbers, stays one
+// object in the binary form.
 TEST_F(PlutilCaseTable, SharedDataStaysShared) {
-  const fs::path source = fs::path(Files().folder.Path()) / "SharedDataManyTimes";
-  const std::string file = dir_.File("shared.plist");
-  fs::copy_file(source, file);
-  ASSERT_EQ(oracle::RunPlutil("binary1", file).status, 0);
-  EXPECT_LE(fs::file_size(file), 2 * fs::file_size(source));
+  for (const char* name :
+       {"SharedDataManyTimes", "AliasedObjectNumbers", "AliasedArraysOfArrays"}) {
+    const fs::path source = fs::path(Files().folder.Path()) / name;
+    const std::string file = dir_.File(std::string(name) + ".plist");
+    fs::copy_file(source, file);
+    ASSERT_EQ(oracle::RunPlutil("binary1", file).status, 0) << name;
+    EXPECT_LE(fs::file_size(file), 2 * fs::file_size(source)) << name;
+  }
 }
 
 std::vector<Case> AllCases() {
