@@ -524,8 +524,8 @@ def cases(scale):
         # Object numbers that name one object, and offsets that name none.
         "AliasedObjectNumbers": one_object_under_many_numbers(data_object(mib), 300 if big else 20),
         "AliasedArraysOfArrays": one_object_under_many_numbers(
-            b"\xaf\x11" + aliased.to_bytes(2, "big") + (aliased + 1).to_bytes(2, "big") * aliased,
-            aliased, after=[b"\x09"]),
+            b"\xaf\x11" + aliased.to_bytes(2, "big") +
+            (aliased + 1).to_bytes(_size(aliased + 2), "big") * aliased, aliased, after=[b"\x09"]),
         "ObjectOffsetIntoTheHeader": offset_outside_the_objects("header"),
         "ObjectOffsetIntoTheOffsetTable": offset_outside_the_objects("table"),
         "ObjectOffsetIntoTheTrailer": offset_outside_the_objects("trailer"),
