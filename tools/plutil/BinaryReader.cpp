@@ -69,9 +69,9 @@ struct Header {
 constexpr unsigned kSimple = 0x0, kInteger = 0x1, kReal = 0x2, kDate = 0x3, kData = 0x4,
                    kAscii = 0x5, kUtf16 = 0x6, kUid = 0x8, kArray = 0xA, kSet = 0xC, kDict = 0xD;
 
-// Zeroed slots, one for each byte before the offset table: the system
-// hands out zeroed pages on first use, so only slots of objects read take
-// memory (a large data object costs nothing here).
+// Zeroed slots, one for each byte between the header and the offset table:
+// the system hands out zeroed pages on first use, so only the slots of
+// objects read take memory (a large data object costs nothing here).
 struct FreeSlots {
   void operator()(NodeId* slots) const noexcept { std::free(slots); }
 };
