@@ -44,6 +44,14 @@ std::string BinaryData(std::size_t size) {
   return binarytest::Binary({object});
 }
 
+// An XML property list whose root is one string of size bytes.
+std::string XmlString(std::size_t size) {
+  return std::string(kXmlStart) +
+         "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
+         "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n<plist version=\"1.0\">\n<string>" +
+         std::string(size, 'x') + "</string>\n</plist>\n";
+}
+
 // The file's bytes, read in one piece (testsupport::ReadFile goes byte by
 // byte, slow for the large files here).
 std::string FileBytes(const std::string& path) {
@@ -301,6 +309,7 @@ struct MemoryCase {
   const char* name;
   std::size_t dataSize;  // the root data object's bytes
   bool converts;         // within the limit; else "out of memory"
+  bool xml = false;      // an XML file of one string, converted to binary
 };
 
 void PrintTo(const MemoryCase& c, std::ostream* os) { *os << c.name; }
@@ -311,6 +320,10 @@ const MemoryCase kMemory[] = {
     {"Fits", 1 << 20, true},
     {"ConversionPassesTheLimit", 8 << 20, false},  // file, tree and XML text together
     {"ReadingPassesTheLimit", 26 << 20, false},    // the file alone
+    // expat ran out inside its callbacks and it was reported as "not a valid
+    // XML property list".
+    {"XmlFits", 1 << 20, true, true},
+    {"XmlParsingPassesTheLimit", 8 << 20, false, true},
 };
 
 // Out of memory was reported as "std::bad_alloc", without the file's name.
@@ -324,13 +337,14 @@ TEST_P(PlutilMemoryLimit, ConvertsOrRefusesAsOutOfMemory) {
 #endif
   TempFolder dir;
   std::string path = dir.File("a.plist");
-  const std::string bytes = BinaryData(GetParam().dataSize);
+  const MemoryCase& c = GetParam();
+  const std::string bytes = c.xml ? XmlString(c.dataSize) : BinaryData(c.dataSize);
   WriteFile(path, bytes);
-  RunResult r = tooltest::RunTool({"-convert", "xml1", path},
+  RunResult r = tooltest::RunTool({"-convert", c.xml ? "binary1" : "xml1", path},
                                   {.addressSpaceLimit = kAddressSpace, .program = {}});
-  if (GetParam().converts) {
+  if (c.converts) {
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(ReadFile(path).rfind(kXmlStart, 0), 0u);
+    EXPECT_EQ(FileBytes(path).rfind(c.xml ? "bplist00" : kXmlStart, 0), 0u);
   } else {
     ExpectRefused(r, path, "out of memory");
     EXPECT_TRUE(FileBytes(path) == bytes);
