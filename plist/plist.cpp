@@ -98,8 +98,10 @@ void plist::Load(const fw::FolderItem& file, const fw::FolderItem& fallback) {
 
 // Every load starts as the first one on a new document does: nothing of an
 // earlier load is kept (its header lines, binary source, error state, or a
-// search hit in the tree it read).
+// search hit in the tree it read), and the temporary copy of an earlier
+// binary source is deleted, since no later Cleanup() names it.
 void plist::StartAfresh() {
+  Cleanup();
   root = std::make_unique<plistDict>();
   headers.clear();
   isBinary = false;

@@ -118,7 +118,8 @@ class plist {
   // Reads file, or fallback when file does not exist, into a new root.
   // Every Load starts afresh: the header lines, isBinary, org, savePath, the
   // error state and the search's found fields all come from this load (the
-  // error state is cleared first), as on a new document; debug is kept.
+  // error state is cleared first), as on a new document; debug is kept. The
+  // temporary copy of an earlier binary source is deleted first (Cleanup()).
   void Load(const fw::FolderItem& file, const fw::FolderItem& fallback);
   // Writes the document to savePath (and back to binary, see above), then
   // Cleanup() when cleanup is true.

@@ -981,6 +981,20 @@ TEST_F(SecondLoad, BinarySourceOfTheFirstLoadIsNotKept) {
   EXPECT_EQ(ReadFile(source), binary);
 }
 
+// A second Load forgot the binary source but left its " temp" copy beside it,
+// where no later Cleanup() could reach it.
+TEST_F(SecondLoad, TempCopyOfTheFirstBinarySourceIsDeleted) {
+  const std::string source = tmp.File("s.plist"), copy = tmp.File("s.plist temp");
+  WriteFile(source, FakePlutil::Binary(XmlFile({"<key>k</key>", "<string>v</string>"})));
+  FakePlutil plutil(copy);
+  Document doc{FolderItem(source)};
+  ASSERT_TRUE(doc.isBinary);
+  ASSERT_TRUE(FolderItem(copy).Exists());
+  LoadSaveAndLoadAgain(doc);
+  EXPECT_FALSE(FolderItem(copy).Exists());
+  EXPECT_TRUE(FolderItem(source).Exists());
+}
+
 // The hit pointed into the tree that the second load released.
 TEST_F(SecondLoad, SearchHitOfTheFirstTreeIsForgotten) {
   WriteFile(tmp.File("a"), XmlFile({"<key>a</key>", "<string>found</string>"}));
