@@ -64,7 +64,9 @@
 //   replaces the source with it atomically, but only when the copy was
 //   written, the conversion succeeded and the copy really is binary:
 //   otherwise the binary source is left untouched. The copy stays until
-//   Cleanup().
+//   Cleanup(). A binary file whose name is longer than 250 bytes leaves no
+//   room for the copy's name: its load ends in "Not a plist file" and the
+//   file stays as it was.
 // - Every file is replaced atomically (see TextOutputStream.h): the save
 //   writes a temporary file beside it and renames it over the file. The file
 //   keeps its permission bits, and its owner and group where the process may
