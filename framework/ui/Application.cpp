@@ -112,7 +112,9 @@ bool IsQuitting() { return TheRuntime().quitting; }
 void SetApplicationName(const String& name) { TheRuntime().name = name; }
 String ApplicationName() { return TheRuntime().name; }
 
-void RuntimeReset() {
+namespace {
+
+void ReleaseTheRun() {
   Runtime& rt = TheRuntime();
   ReleaseAllWindows();
   if (QCoreApplication::instance())
@@ -124,10 +126,17 @@ void RuntimeReset() {
   rt.exitCode = 0;
 }
 
+}  // namespace
+
+void RuntimeReset() {
+  ReleaseTheRun();
+  RestoreQuitSignals();
+}
+
 std::int32_t RuntimeShutdown() {
   Runtime& rt = TheRuntime();
   std::int32_t code = rt.exitCode;
-  RuntimeReset();
+  ReleaseTheRun();
   RemoveDesktopBackends();
   delete rt.qt;
   rt.qt = nullptr;

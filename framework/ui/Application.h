@@ -13,17 +13,23 @@
 // "Close" events), raises the application's "Close" event (Event_Close) once
 // and ends the event loop; _RuntimeRun then returns. A Quit made while
 // quitting (for instance by a window's "Close" handler) only sets the code.
-// The application never quits on its own when its last window closes.
+// The application never quits on its own when its last window closes. Once
+// a quit has begun nothing waits on the user: no message box opens (its text
+// goes to standard error, DesktopBackends.h) and no modal window shows
+// (Window.h). The windows it closed stay allocated until the run ends, so a
+// handler during which the quit began may go on using its window.
 //
 // While the event loop runs, SIGTERM, SIGHUP and SIGINT quit the program as
 // the Quit command does, and the run also ends that way when the display is
-// lost (ExternalQuit.h).
+// lost (ExternalQuit.h); a signal once a quit has begun, or after the loop
+// has ended, changes nothing.
 //
 // RuntimeShutdown() releases the framework's objects (windows, the
 // application object, the Qt application) and returns the exit code that the
-// last Quit gave (0 when none). RuntimeReset() releases the windows and the
-// application object and forgets the quit, but keeps the Qt application:
-// tests use it between cases.
+// last Quit gave (0 when none); the quit signals stay caught until the
+// process ends. RuntimeReset() releases the windows and the application
+// object and forgets the quit, but keeps the Qt application, and gives the
+// quit signals their earlier dispositions back: tests use it between cases.
 //
 // No exception leaves Event_Open, Event_Close or a menu handler: the
 // framework shows its message and goes on.

@@ -29,9 +29,11 @@ struct Watch {
   bool displayLost = false;
   xcb_connection_t* display = nullptr;  // null off X11
   QtMessageHandler previousMessageHandler = nullptr;
-  // The self-pipe: the signal handler writes, the event loop reads.
+  // The self-pipe: the signal handler writes, the event loop reads. Open,
+  // with the handlers installed, from the first watch until
+  // RestoreQuitSignals.
   int pipe[2] = {-1, -1};
-  QSocketNotifier* notifier = nullptr;
+  QSocketNotifier* notifier = nullptr;  // while watching
   struct sigaction previous[kSignalCount] = {};
 };
 
@@ -50,11 +52,12 @@ void OnQuitSignal(int) {
   errno = saved;
 }
 
+// A quit already under way, whichever road began it, goes on as it was.
 void OnSignalByte() {
   char bytes[64];
   while (read(TheWatch().pipe[0], bytes, sizeof bytes) > 0) {
   }
-  DispatchSafely([] { Quit(0); });
+  if (!IsQuitting()) DispatchSafely([] { Quit(0); });
 }
 
 // Ends the process at once, before the other exit handlers and the static
@@ -92,12 +95,11 @@ xcb_connection_t* X11Connection() {
 }
 
 bool InstallSignalHandlers(Watch& w) {
+  if (w.pipe[0] >= 0) return true;
   if (pipe2(w.pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
     w.pipe[0] = w.pipe[1] = -1;
     return false;
   }
-  w.notifier = new QSocketNotifier(w.pipe[0], QSocketNotifier::Read);
-  QObject::connect(w.notifier, &QSocketNotifier::activated, [] { OnSignalByte(); });
   struct sigaction action = {};
   action.sa_handler = OnQuitSignal;
   sigemptyset(&action.sa_mask);
@@ -106,14 +108,15 @@ bool InstallSignalHandlers(Watch& w) {
   return true;
 }
 
-void RemoveSignalHandlers(Watch& w) {
-  if (w.pipe[0] < 0) return;
-  for (int i = 0; i < kSignalCount; ++i) sigaction(kQuitSignals[i], &w.previous[i], nullptr);
+void ReadSignalBytes(Watch& w) {
+  if (w.pipe[0] < 0 || w.notifier) return;
+  w.notifier = new QSocketNotifier(w.pipe[0], QSocketNotifier::Read);
+  QObject::connect(w.notifier, &QSocketNotifier::activated, [] { OnSignalByte(); });
+}
+
+void StopReadingSignalBytes(Watch& w) {
   delete w.notifier;
   w.notifier = nullptr;
-  close(w.pipe[0]);
-  close(w.pipe[1]);
-  w.pipe[0] = w.pipe[1] = -1;
 }
 
 }  // namespace
@@ -121,7 +124,7 @@ void RemoveSignalHandlers(Watch& w) {
 void WatchExternalQuit() {
   Watch& w = TheWatch();
   if (w.watching) return;
-  InstallSignalHandlers(w);
+  if (InstallSignalHandlers(w)) ReadSignalBytes(w);
   w.display = X11Connection();
   w.previousMessageHandler = qInstallMessageHandler(OnQtMessage);
   w.watching = true;
@@ -134,7 +137,16 @@ void StopWatchingExternalQuit() {
   qInstallMessageHandler(w.previousMessageHandler);
   w.previousMessageHandler = nullptr;
   w.display = nullptr;
-  RemoveSignalHandlers(w);
+  StopReadingSignalBytes(w);
+}
+
+void RestoreQuitSignals() {
+  Watch& w = TheWatch();
+  if (w.watching || w.pipe[0] < 0) return;
+  for (int i = 0; i < kSignalCount; ++i) sigaction(kQuitSignals[i], &w.previous[i], nullptr);
+  close(w.pipe[0]);
+  close(w.pipe[1]);
+  w.pipe[0] = w.pipe[1] = -1;
 }
 
 bool DisplayLost() { return TheWatch().displayLost; }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <QCoreApplication>
 #include <QMainWindow>
 #include <QTimer>
 
@@ -113,10 +114,40 @@ TEST_F(ApplicationTest, QuitSignalsEndTheRunAsQuitDoes) {
     EXPECT_EQ(fw::_RuntimeRun(), 0);
     EXPECT_EQ(gLog,
               (std::vector<std::string>{"app.Open", "field.Close", "window.Close", "app.Close"}));
-    // Outside the run the signal has its earlier disposition again.
-    struct sigaction now = {};
-    sigaction(c.signal, nullptr, &now);
-    EXPECT_EQ(now.sa_handler, SIG_DFL);
+  }
+}
+
+sighandler_t DispositionOf(int signal) {
+  struct sigaction now = {};
+  sigaction(signal, nullptr, &now);
+  return now.sa_handler;
+}
+
+// A second signal during the quit set the run's exit code to 0 in place of
+// the quit's; after the event loop the handlers went back to their defaults,
+// so a signal before the process exited ended it with 143 or 130.
+TEST_F(ApplicationTest, ASignalDuringTheQuitOrAfterTheLoopChangesNothing) {
+  for (const testsupport::QuitSignal& c : testsupport::kQuitSignals) {
+    SCOPED_TRACE(c.name);
+    fw::RuntimeReset();
+    ASSERT_EQ(DispositionOf(c.signal), SIG_DFL) << "a reset gives the disposition back";
+    gLog.clear();
+    fw::_RuntimeRegisterAppObject(std::make_shared<RecordingApp>());
+    auto w = OpenWindow(-1);
+    w->_InstallInstanceEventHandler("Close", fw::EventHandler([&] {
+                                      gLog.push_back("window.Close");
+                                      raise(c.signal);
+                                      QCoreApplication::processEvents();  // delivers it
+                                    }));
+    QTimer::singleShot(0, [] { fw::Quit(3); });
+    EXPECT_EQ(fw::_RuntimeRun(), 3);
+    EXPECT_EQ(gLog,
+              (std::vector<std::string>{"app.Open", "field.Close", "window.Close", "app.Close"}));
+
+    ASSERT_NE(DispositionOf(c.signal), SIG_DFL) << "the signal would end the process";
+    raise(c.signal);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(fw::_RuntimeRun(), 3) << "the run keeps the quit's exit code";
   }
 }
 
