@@ -82,6 +82,7 @@ void wMain::cmdConnect_Action() {
   EnableButtons();
   Qualifier = "^J";
   SendtheData();
+  if (IsClosed()) return;  // a quit began inside the join's error road
   TopHandle->SetVisible(true);
   ::wMain::wMain()->SetHeight(154);
   BottomHandle->SetVisible(true);

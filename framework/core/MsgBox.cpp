@@ -5,12 +5,6 @@
 namespace fw {
 namespace {
 
-void WriteToStandardError(const String& text) {
-  std::fwrite(text.data(), 1, text.size(), stderr);
-  std::fputc('\n', stderr);
-  std::fflush(stderr);
-}
-
 MsgBoxHook& CurrentHook() {
   static MsgBoxHook hook;
   return hook;
@@ -24,7 +18,13 @@ void MsgBox(const String& text) {
   if (hook)
     hook(text);
   else
-    WriteToStandardError(text);
+    MsgBoxToStandardError(text);
+}
+
+void MsgBoxToStandardError(const String& text) {
+  std::fwrite(text.data(), 1, text.size(), stderr);
+  std::fputc('\n', stderr);
+  std::fflush(stderr);
 }
 
 MsgBoxHook SetMsgBoxHook(MsgBoxHook hook) {

@@ -18,6 +18,9 @@ using MsgBoxHook = std::function<void(const String& text)>;
 
 void MsgBox(const String& text);
 
+// What the default hook does: writes text and a newline to standard error.
+void MsgBoxToStandardError(const String& text);
+
 // Installs hook and returns the one it replaced. An empty hook restores the
 // default (standard error).
 MsgBoxHook SetMsgBoxHook(MsgBoxHook hook);

@@ -38,6 +38,7 @@ class CentredMessageBox final : public QMessageBox {
 
 void DesktopMsgBox(const String& text) {
   if (HandlerRunning()) TakeCloseRequests();
+  if (Leaving()) return MsgBoxToStandardError(text);
   CentredMessageBox box(QMessageBox::NoIcon, QString::fromStdString(ApplicationName()),
                         QString::fromStdString(text), QMessageBox::Ok,
                         QApplication::activeWindow());

@@ -7,6 +7,10 @@
 // framework's initialisation; removing them restores the core's defaults.
 // A MsgBox hook that a test installed later stays in charge until its guard
 // ends.
+//
+// While the user is leaving (see Leaving, Window.h) no box opens: the text
+// goes to standard error instead. A box that is open when a quit begins
+// closes as the quit ends the event loop.
 #pragma once
 
 #include "framework/core/String.h"

@@ -70,10 +70,12 @@ bool DispatchSafely(const std::function<void()>& body) {
   } catch (...) {
     MsgBox("An exception was not handled.");
   }
-  if (--handlerDepth == 0) CarryOutHeldCloseRequests();
+  if (--handlerDepth == 0) OutermostHandlerReturned();
   return ok;
 }
 
 bool HandlerRunning() { return handlerDepth > 0; }
+
+int HandlerDepth() { return handlerDepth; }
 
 }  // namespace fw

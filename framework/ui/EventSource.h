@@ -50,10 +50,13 @@ class EventSource {
 // Runs body; an exception it throws is shown with MsgBox and swallowed.
 // Returns false when body threw. Every handler runs through it; when the
 // outermost one returns, the close requests held meanwhile are carried out
-// (TakeCloseRequests, Window.h).
+// and the windows closed meanwhile are released (OutermostHandlerReturned,
+// Window.h).
 bool DispatchSafely(const std::function<void()>& body);
 
 // True while a handler runs (inside DispatchSafely).
 bool HandlerRunning();
+// How many handlers are running, one inside the other (0 outside any).
+int HandlerDepth();
 
 }  // namespace fw

@@ -57,12 +57,19 @@ class WindowWidget final : public QMainWindow {
   Window* owner_;
 };
 
+constexpr int kNotTaking = -1;
+
 struct Registry {
   std::vector<std::shared_ptr<Window>> open;
-  std::vector<std::shared_ptr<Window>> closed;  // released on the next loop turn
+  // Released at a turn of the event loop when no handler runs; kept to the
+  // end of the run once the application quits.
+  std::vector<std::shared_ptr<Window>> closed;
   ShowModalHook modalHook;
-  bool takingCloseRequests = false;
+  // The handler depth of the box being opened while its pending events are
+  // delivered; kNotTaking otherwise.
+  int takingAtDepth = kNotTaking;
   std::vector<std::weak_ptr<Window>> heldCloseRequests;
+  int raisingClose = 0;  // windows raising their "Close" events
 };
 
 Registry& TheRegistry() {
@@ -70,7 +77,13 @@ Registry& TheRegistry() {
   return registry;
 }
 
-bool HoldingCloseRequests() { return TheRegistry().takingCloseRequests; }
+// Only the events delivered for the box being opened are held or dropped:
+// a handler that one of them runs (a timer's, a socket's) is one level
+// deeper, and whatever it opens takes input as usual.
+bool HoldingCloseRequests() {
+  const int depth = TheRegistry().takingAtDepth;
+  return depth != kNotTaking && HandlerDepth() == depth;
+}
 
 void HoldCloseRequest(Window& window) {
   TheRegistry().heldCloseRequests.push_back(window.weak_from_this());
@@ -95,12 +108,18 @@ constexpr int kTakeCloseRequestsMs = 200;
 class InputDropper final : public QObject {
  protected:
   bool eventFilter(QObject*, QEvent* event) override {
-    return event->isInputEvent() || event->type() == QEvent::Shortcut;
+    return HoldingCloseRequests() && (event->isInputEvent() || event->type() == QEvent::Shortcut);
   }
 };
 
+// A closed window is released only where nothing of it can still be in use:
+// outside every handler (the outermost handler's return asks again) and,
+// once the application quits, not before the run ends (ReleaseAllWindows),
+// since the quit may have begun inside a nested event loop.
 void ReleaseClosedSoon() {
-  QTimer::singleShot(0, [] { TheRegistry().closed.clear(); });
+  QTimer::singleShot(0, [] {
+    if (!HandlerRunning() && !IsQuitting()) TheRegistry().closed.clear();
+  });
 }
 
 // The tab indexes from the outermost container down to the control.
@@ -308,9 +327,11 @@ void Window::HandleClose() {
   if (closing_ || closed_) return;
   closing_ = true;
   auto self = weak_from_this().lock();  // stays alive until the close is done
+  ++TheRegistry().raisingClose;
   for (const Entry& e : std::vector<Entry>(controls_))
     if (e.rect) e.rect->RaiseEvent("Close");
   RaiseEvent("Close");
+  --TheRegistry().raisingClose;
   closed_ = true;
   open_ = false;
   if (!DisplayLost()) widget_->hide();
@@ -327,6 +348,7 @@ bool Window::HandleMouseDown(std::int32_t x, std::int32_t y) {
 void Window::ShowModal() {
   if (!open_) return;
   auto self = weak_from_this().lock();
+  if (Leaving()) return HandleClose();
   PlaceForShowing(true);
   ShowModalHook hook = TheRegistry().modalHook;
   if (hook) {
@@ -338,7 +360,7 @@ void Window::ShowModal() {
   widget_->show();
   widget_->raise();
   widget_->activateWindow();
-  if (HandlerRunning()) TakeCloseRequests();
+  if (HandlerRunning()) TakeCloseRequests();  // a quit begun here closes this window
   // Its own close request is not held: the handler waits for this window.
   if (DropHeldCloseRequest(*this)) HandleClose();
   QEventLoop loop;
@@ -383,22 +405,33 @@ ShowModalHook SetShowModalHook(ShowModalHook hook) {
   return previous;
 }
 
+bool Leaving() { return IsQuitting() || TheRegistry().raisingClose > 0; }
+
 void TakeCloseRequests() {
   Registry& r = TheRegistry();
-  if (r.takingCloseRequests || IsQuitting() || !QCoreApplication::instance()) return;
-  r.takingCloseRequests = true;
+  if (r.takingAtDepth != kNotTaking || IsQuitting() || !QCoreApplication::instance()) return;
+  r.takingAtDepth = HandlerDepth();
   InputDropper dropper;
   QCoreApplication::instance()->installEventFilter(&dropper);
   QCoreApplication::processEvents(QEventLoop::AllEvents, kTakeCloseRequestsMs);
   QCoreApplication::instance()->removeEventFilter(&dropper);
-  r.takingCloseRequests = false;
+  r.takingAtDepth = kNotTaking;
 }
+
+namespace {
 
 void CarryOutHeldCloseRequests() {
   std::vector<std::weak_ptr<Window>> held = std::move(TheRegistry().heldCloseRequests);
   TheRegistry().heldCloseRequests.clear();
   for (const std::weak_ptr<Window>& request : held)
     if (std::shared_ptr<Window> window = request.lock()) window->Close();
+}
+
+}  // namespace
+
+void OutermostHandlerReturned() {
+  CarryOutHeldCloseRequests();
+  if (!TheRegistry().closed.empty()) ReleaseClosedSoon();
 }
 
 void RegisterOpenWindow(std::shared_ptr<Window> window) {

@@ -20,11 +20,17 @@
 //
 // Closing (the close button, Close(), or Quit): the window raises the "Close"
 // event of each of its controls, in order, then its own "Close", hides and is
-// released by the framework. Closing is never refused; closing a closed
-// window does nothing. ShowModal() shows the window modally and returns once
-// it has closed; it goes through a hook that tests replace so that nothing
-// blocks. Events of the window itself: "Layout", "CreateControls", "Open",
-// "Close", "KeyDown" (a key pressed while the window is active and no control
+// released by the framework. The release waits until no handler runs, and
+// for the windows closed once the application quits, until the run ends
+// (RuntimeReset, RuntimeShutdown): a handler that was running on a window
+// may go on using it after a close or a quit began inside it. Closing is
+// never refused; closing a closed window does nothing. ShowModal() shows the
+// window modally and returns once it has closed; it goes through a hook that
+// tests replace so that nothing blocks. While the user is leaving (see
+// Leaving), ShowModal closes the window instead and returns at once.
+//
+// Events of the window itself: "Layout", "CreateControls", "Open", "Close",
+// "KeyDown" (a key pressed while the window is active and no control
 // consumed it; neither a modifier alone nor a Ctrl combination, see
 // KeyText.h), "MouseDown" (a mouse button pressed in the window's content
 // area, at the window-relative position).
@@ -174,6 +180,11 @@ void CentreOverMainWindow(QWidget& window);
 using ShowModalHook = std::function<void(Window& window)>;
 ShowModalHook SetShowModalHook(ShowModalHook hook);
 
+// True once the application quits, and while a window raises its "Close"
+// events: the user is leaving, and a logout or shutdown may end the process
+// soon, so nothing waits on the user then (no modal window, no message box).
+bool Leaving();
+
 // Close requests that come while a handler runs. The window takes no input
 // then, but the window manager may ask it to close (its close button,
 // Alt+F4, the session's logout). Qt would deliver that request only in the
@@ -181,13 +192,20 @@ ShowModalHook SetShowModalHook(ShowModalHook hook);
 // So before a modal box or a modal window opens from inside a handler, the
 // framework calls TakeCloseRequests(): it lets Qt deliver its pending events,
 // drops the user input among them (keys, clicks and shortcuts that came
-// while the window took no input) and holds every close request. The held
-// requests are carried out, as if they came then, when the outermost handler
-// has returned (CarryOutHeldCloseRequests, called by DispatchSafely). Nothing
-// is taken while the application quits. A modal window's own close request
-// is not held: ShowModal carries it out at once.
+// while the window took no input) and holds every close request. This
+// covers only the events delivered for the box being opened: a handler that
+// one of them runs (a timer's, a socket's) and whatever that handler opens,
+// a box of its own included, take input and close requests as usual. The
+// held requests are carried out, as if they came then, when the outermost
+// handler has returned. Nothing is taken while the application quits. A
+// modal window's own close request is not held: ShowModal carries it out at
+// once.
 void TakeCloseRequests();
-void CarryOutHeldCloseRequests();
+
+// Called by DispatchSafely when the outermost handler has returned: carries
+// out the held close requests and releases the closed windows at the next
+// turn of the event loop (see Closing above).
+void OutermostHandlerReturned();
 
 // Framework bookkeeping: the registry of open windows.
 void RegisterOpenWindow(std::shared_ptr<Window> window);

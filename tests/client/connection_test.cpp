@@ -2,6 +2,7 @@
 // bounded wait, the error road with its messages, the enabling rules and
 // the leave message on closing, against listeners on 127.0.0.1.
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <QCloseEvent>
 #include <QMessageBox>
@@ -10,10 +11,12 @@
 #include <QWindow>
 
 #include <chrono>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <thread>
 
+#include "client/App.h"
 #include "framework/core/ScopedHook.h"
 #include "framework/core/Ticks.h"
 #include "framework/ui/DesktopBackends.h"
@@ -388,6 +391,83 @@ TEST_F(ConnectionTest, CloseRequestDuringTheConnectWaitIsCarriedOutAfterIt) {
       EXPECT_EQ(listener.ReadAtLeast(12), "abc^J\x0C" + c.received);
     }
     // The next case starts afresh.
+    w.reset();
+    fw::RuntimeReset();
+    Prefs::ResetForTests();
+    w = wMain::wMain();
+  }
+}
+
+// How a quit begins in the cases below.
+enum class QuitRoad {
+  kSignalThenConnect,      // a signal pending as the connect wait fails
+  kSignalThenSocketCheck,  // a signal pending as the idle socket check runs
+  kCloseTheWindow,         // the close button, with the server gone
+};
+
+struct QuitInsideCase {
+  const char* name;
+  QuitRoad road;
+};
+
+// A quit signal that was pending when the connect wait failed, or when the
+// idle socket check found the connection lost, began the quit inside the
+// error box: the main window was released while its error road still ran on
+// it (a use-after-free, exit 139). Closing the window while the server was
+// gone opened "Lost connection" inside the close and wrote the settings only
+// after someone pressed OK. Now no box opens (its text goes to standard
+// error, see backends_test).
+TEST_F(ConnectionTest, AQuitBegunInsideTheErrorRoadLeavesItsWindowAndOpensNoBox) {
+  const QuitInsideCase cases[] = {
+      {"a signal, then the connect wait fails", QuitRoad::kSignalThenConnect},
+      {"a signal, then the connection is found lost", QuitRoad::kSignalThenSocketCheck},
+      {"closing the window with the server gone", QuitRoad::kCloseTheWindow},
+  };
+  for (const QuitInsideCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    fw::_RuntimeRegisterAppObject(std::make_shared<class App>());
+    LoopbackListener listener;
+    LoopbackListener::ClosedPort refusing;
+    if (c.road == QuitRoad::kSignalThenConnect) {
+      Fill("127.0.0.1", std::to_string(refusing.Port()), "abc");
+    } else {
+      Connect(listener);
+    }
+    BoxCloser boxes;
+    // Only the framework holds the window from here on.
+    std::weak_ptr<class wMain::wMain> window = w;
+    QWidget* main = w->Widget();
+    QWidget* button = w->cmdConnect->Widget();
+    wMain::wskClient* socket = w->wskClient.get();
+    w.reset();
+    QTimer::singleShot(0, [&] {
+      if (listener.HasConnection()) {
+        // The server goes away here, where no idle socket check can see it first.
+        listener.CloseConnection(/*reset=*/true);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      }
+      switch (c.road) {
+        case QuitRoad::kSignalThenConnect:
+          raise(SIGTERM);
+          return QTest::mouseClick(button, Qt::LeftButton);
+        case QuitRoad::kSignalThenSocketCheck:
+          raise(SIGTERM);
+          return socket->Poll();
+        case QuitRoad::kCloseTheWindow:
+          main->close();
+          return;
+      }
+    });
+    EXPECT_EQ(fw::_RuntimeRun(), 0);
+
+    EXPECT_TRUE(boxes.shown.empty()) << boxes.shown[0].text;
+    w = window.lock();
+    ASSERT_TRUE(w) << "the closed window is kept until the run ends";
+    EXPECT_TRUE(w->IsClosed());
+    ExpectDisconnectedControls();  // the error road ran to its end
+    EXPECT_TRUE(std::filesystem::exists(SettingsFile()));
+    EXPECT_EQ(listener.ReadAvailable(), "") << "nothing gets through to a server gone";
+
     w.reset();
     fw::RuntimeReset();
     Prefs::ResetForTests();

@@ -3,6 +3,7 @@
 // catching of exceptions thrown by handlers.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <stdexcept>
 
 #include <QCloseEvent>
@@ -13,6 +14,7 @@
 #include <QWindow>
 
 #include "framework/core/ScopedHook.h"
+#include "framework/ui/Application.h"
 #include "framework/ui/EditField.h"
 #include "framework/ui/StaticText.h"
 #include "framework/ui/Window.h"
@@ -157,6 +159,45 @@ TEST_F(WindowTest, CloseRequestsTakenInsideAHandlerWaitForItToReturn) {
   });
   EXPECT_FALSE(main->IsOpen());
   EXPECT_EQ(main->log.back(), "Close");
+}
+
+// Once the user was leaving (a quit under way, a window closing), a modal
+// window still waited for its own close inside the quit.
+TEST_F(WindowTest, ShowModalWhileTheUserIsLeavingClosesTheWindowAtOnce) {
+  fw::ScopedHook<fw::SetShowModalHook> realModal(nullptr);
+  const struct {
+    const char* name;
+    std::function<void(const fw::EventHandler& show)> leave;
+  } cases[] = {
+      {"a quit under way",
+       [](const fw::EventHandler& show) {
+         fw::Quit(0);
+         show();
+       }},
+      {"a window closing",
+       [this](const fw::EventHandler& show) {
+         auto closing = Open();
+         closing->_InstallInstanceEventHandler("Close", show);
+         closing->Close();
+       }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::shared_ptr<Recorder> modal;
+    bool waited = false;
+    c.leave([&] {
+      modal = Open();  // opened now: the quit has closed the windows open before
+      QTimer::singleShot(1000, modal->Widget(), [&] {
+        waited = true;
+        modal->Close();
+      });
+      modal->ShowModal();
+    });
+    EXPECT_FALSE(waited);
+    EXPECT_TRUE(modal->IsClosed());
+    EXPECT_EQ(modal->log.back(), "Close");
+    fw::RuntimeReset();
+  }
 }
 
 TEST_F(WindowTest, ShowModalGoesThroughTheHook) {
