@@ -187,6 +187,19 @@ TEST_F(EditCommandTest, SelectAllCopyCutPasteDeleteAndUndoActOnTheFocusedField) 
   EXPECT_EQ(w_->txtName->Text(), "worldhello ");
 }
 
+// Edit ▸ Paste went through the field's plain paste: the field cleaned the
+// text as it came in, but the undo step was not the paste's, so Undo did not
+// give back the text from before the paste.
+TEST_F(EditCommandTest, UndoAfterEditPasteOfCleanedTextRestoresTheTextBeforeIt) {
+  field_->setCursorPosition(5);
+  fw::Clipboard().SetText("\tnew\r\nline\f");
+  EXPECT_TRUE(Choose(w_->EditPaste()));
+  ASSERT_EQ(w_->txtName->Text(), "hello new line  world");
+  EXPECT_TRUE(Choose(w_->EditUndo()));
+  EXPECT_EQ(w_->txtName->Text(), "hello world");
+  EXPECT_FALSE(fw::MenuItemEnabledNow(*w_->EditUndo())) << "the paste was one undo step";
+}
+
 // Cut, paste and delete change the text, so a read-only field offers only
 // copy and select-all.
 TEST_F(EditCommandTest, AReadOnlyFieldOffersOnlyCopyAndSelectAll) {
