@@ -8,7 +8,9 @@
 // control characters pasted from the clipboard and the X selection (xclip
 // offers it) arrives as one line inside one message. The run ends the same
 // way when the client gets SIGTERM, SIGHUP or SIGINT, and when its X server
-// goes away.
+// goes away; a signal during the connect wait, just after the server went
+// away, or twice in a row still ends it with status 0 and the settings
+// written.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -19,8 +21,10 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -207,9 +211,9 @@ class EndToEnd : public ::testing::Test {
     ASSERT_TRUE(Xdo({"windowfocus", "--sync", window_}));
   }
 
-  // Types the listener's address and port and the name abc, presses
-  // connect and checks the join message.
-  void Connect(LoopbackListener& listener) {
+  // Types the listener's address and port and the name abc and presses
+  // connect.
+  void PressConnect(const LoopbackListener& listener) {
     Click(114 + 90, 181 + 13);  // txtServer
     Type("127.0.0.1");
     Click(355 + 25, 181 + 13);  // txtPort, which shows 3128
@@ -218,6 +222,11 @@ class EndToEnd : public ::testing::Test {
     Click(114 + 90, 215 + 13);  // txtName
     Type("abc");
     Click(420 + 51, 195 + 15);  // cmdConnect
+  }
+
+  // PressConnect, then checks the join message.
+  void Connect(LoopbackListener& listener) {
+    ASSERT_NO_FATAL_FAILURE(PressConnect(listener));
     ASSERT_TRUE(listener.Accept(20s)) << Log();
     const std::string join = "abc^J\x0C";
     EXPECT_EQ(listener.ReadAtLeast(join.size(), 10s), join);
@@ -230,8 +239,8 @@ class EndToEnd : public ::testing::Test {
     ExpectExitZero();
   }
 
-  void ExpectExitZero() {
-    const std::optional<int> status = client_->Wait(15s);
+  void ExpectExitZero(std::chrono::milliseconds within = 15s) {
+    const std::optional<int> status = client_->Wait(within);
     ASSERT_TRUE(status) << "the client did not quit";
     EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << *status << "\n" << Log();
   }
@@ -376,6 +385,79 @@ TEST_F(EndToEnd, LostDisplayEndsAConnectedClientWithoutACrash) {
   const std::optional<int> status = client_->Wait(15s);
   ASSERT_TRUE(status) << "the client did not end";
   EXPECT_TRUE(WIFEXITED(*status)) << "ended by signal " << WTERMSIG(*status) << "\n" << Log();
+  ExpectSettingsWritten(listener);
+}
+
+// Sockets of this network namespace that are still connecting to port on
+// 127.0.0.1 (SYN_SENT in /proc/net/tcp).
+int ConnectingTo(int port) {
+  std::ifstream table("/proc/net/tcp");
+  std::string line;
+  std::getline(table, line);  // the header
+  char remote[16];
+  std::snprintf(remote, sizeof remote, "0100007F:%04X", port);
+  int count = 0;
+  while (std::getline(table, line)) {
+    std::istringstream fields(line);
+    std::string slot, local, rem, state;
+    fields >> slot >> local >> rem >> state;
+    count += rem == remote && state == "02";
+  }
+  return count;
+}
+
+// A quit signal during the connect wait took effect when the wait ended,
+// inside the connect-error box: the main window was released while the
+// error road still ran on it, and the client died of SIGSEGV (status 139).
+TEST_F(EndToEnd, SignalDuringTheConnectWaitEndsTheClientAfterTheWait) {
+  LoopbackListener listener(0);
+  ASSERT_TRUE(listener.FillAcceptQueue());
+  const int waiting = ConnectingTo(listener.Port());  // the filler left waiting
+  ASSERT_NO_FATAL_FAILURE(StartClient());
+  ASSERT_NO_FATAL_FAILURE(PressConnect(listener));
+  for (int i = 0; i < 100 && ConnectingTo(listener.Port()) == waiting; ++i)
+    std::this_thread::sleep_for(50ms);
+  ASSERT_EQ(ConnectingTo(listener.Port()), waiting + 1) << "the client is not connecting";
+
+  client_->Signal(SIGTERM);
+  std::this_thread::sleep_for(1s);
+  EXPECT_TRUE(client_->Running()) << "the wait ended before its bound";
+  EXPECT_EQ(ConnectingTo(listener.Port()), waiting + 1) << "the client's connect does not wait";
+  ASSERT_NO_FATAL_FAILURE(ExpectExitZero(45s));
+  ExpectSettingsWritten(listener);
+  EXPECT_NE(Log().find("接続解除または無効です"), std::string::npos)
+      << "the error box's text goes to standard error:\n"
+      << Log();
+}
+
+// When the server and the client stopped together (a shutdown), the leave
+// message failed and "Lost connection" opened inside the quit: the client
+// waited for OK and wrote the settings only then, or never.
+TEST_F(EndToEnd, SignalJustAfterTheServerWentAwayEndsTheClientAtOnce) {
+  LoopbackListener listener;
+  ASSERT_NO_FATAL_FAILURE(StartClient());
+  ASSERT_NO_FATAL_FAILURE(Connect(listener));
+  listener.CloseConnection();
+  listener.StopListening();
+  client_->Signal(SIGTERM);  // well within the idle socket check's 250 ms
+  ASSERT_NO_FATAL_FAILURE(ExpectExitZero(1s));
+  ExpectSettingsWritten(listener);
+}
+
+// A second signal that came once the event loop had ended met the default
+// disposition again: the client ended with status 143 instead of 0.
+TEST_F(EndToEnd, TwoSignalsInARowEndTheClientWithStatusZero) {
+  LoopbackListener listener;
+  ASSERT_NO_FATAL_FAILURE(StartClient());
+  ASSERT_NO_FATAL_FAILURE(Connect(listener));
+  client_->Signal(SIGTERM);
+  std::this_thread::sleep_for(20ms);
+  client_->Signal(SIGTERM);
+  ASSERT_NO_FATAL_FAILURE(ExpectExitZero());
+  EXPECT_TRUE(listener.WaitForPeerClose(10s));
+  EXPECT_EQ(listener.Received(),
+            "abc^J\x0C"
+            "abc^Q\x0C");
   ExpectSettingsWritten(listener);
 }
 
