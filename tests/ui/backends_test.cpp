@@ -25,6 +25,7 @@
 #include "framework/ui/Timer.h"
 #include "framework/ui/Window.h"
 #include "tests/support/GuiEnvironment.h"
+#include "tests/support/LeavingCases.h"
 
 namespace {
 
@@ -131,24 +132,7 @@ TEST_F(DesktopMessageBoxTest, ABoxOpenedWhileAnotherOpensTakesInput) {
 // box held up the quit until someone pressed OK: a logout or shutdown then
 // ended the process before the settings were written.
 TEST_F(DesktopMessageBoxTest, WhileTheUserIsLeavingNoBoxOpensAndTheTextGoesToStandardError) {
-  const struct {
-    const char* name;
-    std::function<void(const fw::EventHandler& show)> leave;
-  } cases[] = {
-      {"a quit under way",
-       [](const fw::EventHandler& show) {
-         fw::Quit(0);
-         show();
-       }},
-      {"a window closing",
-       [](const fw::EventHandler& show) {
-         auto closing = std::make_shared<fw::Window>("Closing");
-         closing->Constructor();
-         closing->_InstallInstanceEventHandler("Close", show);
-         closing->Close();
-       }},
-  };
-  for (const auto& c : cases) {
+  for (const testsupport::LeavingCase& c : testsupport::LeavingCases()) {
     SCOPED_TRACE(c.name);
     BoxAnswerer answerer([](QMessageBox& box) { box.done(0); });
     testing::internal::CaptureStderr();

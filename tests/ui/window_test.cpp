@@ -3,7 +3,6 @@
 // catching of exceptions thrown by handlers.
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <stdexcept>
 
 #include <QCloseEvent>
@@ -19,6 +18,7 @@
 #include "framework/ui/StaticText.h"
 #include "framework/ui/Window.h"
 #include "tests/support/GuiEnvironment.h"
+#include "tests/support/LeavingCases.h"
 
 namespace {
 
@@ -165,23 +165,7 @@ TEST_F(WindowTest, CloseRequestsTakenInsideAHandlerWaitForItToReturn) {
 // window still waited for its own close inside the quit.
 TEST_F(WindowTest, ShowModalWhileTheUserIsLeavingClosesTheWindowAtOnce) {
   fw::ScopedHook<fw::SetShowModalHook> realModal(nullptr);
-  const struct {
-    const char* name;
-    std::function<void(const fw::EventHandler& show)> leave;
-  } cases[] = {
-      {"a quit under way",
-       [](const fw::EventHandler& show) {
-         fw::Quit(0);
-         show();
-       }},
-      {"a window closing",
-       [this](const fw::EventHandler& show) {
-         auto closing = Open();
-         closing->_InstallInstanceEventHandler("Close", show);
-         closing->Close();
-       }},
-  };
-  for (const auto& c : cases) {
+  for (const testsupport::LeavingCase& c : testsupport::LeavingCases()) {
     SCOPED_TRACE(c.name);
     std::shared_ptr<Recorder> modal;
     bool waited = false;
