@@ -362,7 +362,8 @@ void Window::ShowModal() {
   widget_->activateWindow();
   if (HandlerRunning()) TakeCloseRequests();  // a quit begun here closes this window
   // Its own close request is not held: the handler waits for this window.
-  if (DropHeldCloseRequest(*this)) HandleClose();
+  // Another one means the user is leaving: nothing waits on them.
+  if (DropHeldCloseRequest(*this) || Leaving()) HandleClose();
   QEventLoop loop;
   modalLoop_ = &loop;
   if (open_) loop.exec();
@@ -405,7 +406,10 @@ ShowModalHook SetShowModalHook(ShowModalHook hook) {
   return previous;
 }
 
-bool Leaving() { return IsQuitting() || TheRegistry().raisingClose > 0; }
+bool Leaving() {
+  const Registry& r = TheRegistry();
+  return IsQuitting() || r.raisingClose > 0 || !r.heldCloseRequests.empty();
+}
 
 void TakeCloseRequests() {
   Registry& r = TheRegistry();

@@ -180,9 +180,11 @@ void CentreOverMainWindow(QWidget& window);
 using ShowModalHook = std::function<void(Window& window)>;
 ShowModalHook SetShowModalHook(ShowModalHook hook);
 
-// True once the application quits, and while a window raises its "Close"
-// events: the user is leaving, and a logout or shutdown may end the process
-// soon, so nothing waits on the user then (no modal window, no message box).
+// True once the application quits, while a window raises its "Close"
+// events, and while a close request taken inside a handler waits for the
+// handler to return (TakeCloseRequests): the user is leaving, and a logout
+// or shutdown may end the process soon, so nothing waits on the user then
+// (no modal window, no message box).
 bool Leaving();
 
 // Close requests that come while a handler runs. The window takes no input

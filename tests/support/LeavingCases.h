@@ -3,6 +3,11 @@
 // fw::RuntimeReset() after each case.
 #pragma once
 
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QMainWindow>
+#include <QWindow>
+
 #include <functional>
 #include <memory>
 #include <vector>
@@ -31,6 +36,16 @@ inline const std::vector<LeavingCase>& LeavingCases() {
          closing->Constructor();
          closing->_InstallInstanceEventHandler("Close", inside);
          closing->Close();
+       }},
+      {"a close request waiting for the handler",
+       [](const fw::EventHandler& inside) {
+         auto main = std::make_shared<fw::Window>("Main");
+         main->Constructor();
+         fw::DispatchSafely([&] {
+           QCoreApplication::postEvent(main->Widget()->windowHandle(), new QCloseEvent);
+           fw::TakeCloseRequests();
+           inside();
+         });
        }},
   };
   return cases;
