@@ -16,8 +16,8 @@
 // The application never quits on its own when its last window closes. Once
 // a quit has begun nothing waits on the user: no message box opens (its text
 // goes to standard error, DesktopBackends.h) and no modal window shows
-// (Leaving, Window.h). The windows it closed stay allocated until the run ends, so a
-// handler during which the quit began may go on using its window.
+// (Leaving, Window.h). The windows it closed stay allocated until the run
+// ends, so a handler during which the quit began may go on using its window.
 //
 // While the event loop runs, SIGTERM, SIGHUP and SIGINT quit the program as
 // the Quit command does, and the run also ends that way when the display is
